@@ -16,7 +16,8 @@ struct ByteView {
     return static_cast<std::uint16_t>(At(offset) | (At(offset + 1) << 8));
   }
   std::uint32_t U32(std::size_t offset) const {
-    return static_cast<std::uint32_t>(U16(offset)) | (static_cast<std::uint32_t>(U16(offset + 2)) << 16);
+    return static_cast<std::uint32_t>(U16(offset)) |
+           (static_cast<std::uint32_t>(U16(offset + 2)) << 16);
   }
   // Bytes from offset to the end, or an empty view when offset lies past it.
   ByteView From(std::size_t offset) const {

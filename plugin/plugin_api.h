@@ -46,5 +46,5 @@ int WINAPI ConfigurationDlg(HWND parent, int function);
 // length leaves the data unbounded, as hosts that pass 0 expect.
 inline std::size_t HostDataLimit(LONG length, std::size_t wanted) {
   return length > 0 && static_cast<std::size_t>(length) < wanted ? static_cast<std::size_t>(length)
-                                                                  : wanted;
+                                                                 : wanted;
 }

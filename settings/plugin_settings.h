@@ -4,7 +4,7 @@
 #include <cstdint>
 
 struct PluginSettings {
-  std::uint32_t AlphaType = 0;  // 0: blend over the checker pattern; other: ignore alpha
+  std::uint32_t AlphaType = 0;          // 0: blend over the checker pattern; other: ignore alpha
   std::uint32_t ColorLight = 0xFFFFFF;  // 0x00BBGGRR
   std::uint32_t ColorDark = 0xC0C0C0;
   std::int32_t GridSizeX = 10;  // 0 or less counts as 1

@@ -54,8 +54,8 @@ bool ReadSetting(const char* name, DWORD* type, DWORD* destination) {
 bool WriteSetting(const char* name, DWORD type, const void* data, DWORD size) {
   HKEY key = TakeKey();
   if (key == nullptr) return false;
-  const bool written = RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size) ==
-                       ERROR_SUCCESS;
+  const bool written =
+      RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
   RegCloseKey(key);
   return written;
 }
@@ -72,7 +72,9 @@ PluginSettings ReadDecoderSettings() {
   }
   if (ReadSetting(kColorLightName, &type, &value)) settings.ColorLight = value;
   if (ReadSetting(kColorDarkName, &type, &value)) settings.ColorDark = value;
-  if (ReadSetting(kGridSizeXName, &type, &value)) settings.GridSizeX = static_cast<std::int32_t>(value);
-  if (ReadSetting(kGridSizeYName, &type, &value)) settings.GridSizeY = static_cast<std::int32_t>(value);
+  if (ReadSetting(kGridSizeXName, &type, &value))
+    settings.GridSizeX = static_cast<std::int32_t>(value);
+  if (ReadSetting(kGridSizeYName, &type, &value))
+    settings.GridSizeY = static_cast<std::int32_t>(value);
   return settings;
 }

@@ -1,10 +1,10 @@
+#include "cel/cel_format.h"
+
 #include <gtest/gtest.h>
 
 #include <cctype>
 #include <cstring>
 #include <vector>
-
-#include "cel/cel_format.h"
 
 namespace {
 
@@ -96,8 +96,8 @@ TEST(PictureInfo, HeadedReportsTheDepthByteUnchecked) {
 }
 
 TEST(PictureInfo, VariantMagicIsHeaderless) {
-  for (const Bytes& bytes : {Header('k', 'i', 's', 's', 0x20, 8, 9, 9),
-                             Header('S', 'S', 'i', 'K', 0x20, 8, 9, 9)}) {
+  for (const Bytes& bytes :
+       {Header('k', 'i', 's', 's', 0x20, 8, 9, 9), Header('S', 'S', 'i', 'K', 0x20, 8, 9, 9)}) {
     const CelPictureInfo info = ReadCelPictureInfo(View(bytes));
     EXPECT_EQ(info.bitsPerPixel, 4);
     EXPECT_EQ(info.width, bytes[0] | (bytes[1] << 8));
@@ -151,9 +151,9 @@ TEST(PaletteFormat, HeaderTestAndGroupOffsets) {
 
 TEST(PaletteFormat, RejectedHeadersAreHeaderlessOnlyByName) {
   const Bytes rejected[] = {
-      Header('K', 'i', 'S', 'S', 0x10, 12, 0, 1),   Header('K', 'i', 'S', 'S', 0x10, 12, 257, 1),
-      Header('K', 'i', 'S', 'S', 0x10, 12, 16, 0),  Header('K', 'i', 'S', 'S', 0x10, 12, 16, 11),
-      Header('K', 'i', 'S', 'S', 0x11, 12, 16, 1),  Header('K', 'i', 'S', 'S', 0x10, 16, 16, 1),
+      Header('K', 'i', 'S', 'S', 0x10, 12, 0, 1),  Header('K', 'i', 'S', 'S', 0x10, 12, 257, 1),
+      Header('K', 'i', 'S', 'S', 0x10, 12, 16, 0), Header('K', 'i', 'S', 'S', 0x10, 12, 16, 11),
+      Header('K', 'i', 'S', 'S', 0x11, 12, 16, 1), Header('K', 'i', 'S', 'S', 0x10, 16, 16, 1),
       Header('k', 'i', 's', 's', 0x10, 12, 16, 1),
   };
   for (const Bytes& bytes : rejected) {
@@ -163,7 +163,8 @@ TEST(PaletteFormat, RejectedHeadersAreHeaderlessOnlyByName) {
     EXPECT_TRUE(layout.recognised);
     EXPECT_EQ(layout.firstGroupOffset, 0u);
   }
-  EXPECT_TRUE(PassesPaletteHeaderTest(ReadPaletteHeader(View(Header('K', 'i', 'S', 'S', 0x10, 24, 256, 10)))));
+  EXPECT_TRUE(PassesPaletteHeaderTest(
+      ReadPaletteHeader(View(Header('K', 'i', 'S', 'S', 0x10, 24, 256, 10)))));
   EXPECT_FALSE(RecognisePalette(View(Bytes{}), "kcf", AsciiCompareNoCase).recognised);
 }
 

@@ -187,8 +187,9 @@ TEST_F(Probe, PreviewIsDeclined) {
   HLOCAL info = nullptr;
   HLOCAL pixels = nullptr;
   const Bytes cel = HeadedCel(0x20, 8, 1, 1, Bytes{0});
-  EXPECT_EQ(host->getPreview(reinterpret_cast<LPCSTR>(cel.data()), 33, 1, &info, &pixels, nullptr, 0),
-            -1);
+  EXPECT_EQ(
+      host->getPreview(reinterpret_cast<LPCSTR>(cel.data()), 33, 1, &info, &pixels, nullptr, 0),
+      -1);
   EXPECT_EQ(host->getPreview(nullptr, 0, 0, nullptr, nullptr, nullptr, 0), -1);
   EXPECT_EQ(info, nullptr);
   EXPECT_EQ(pixels, nullptr);
