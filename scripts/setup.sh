@@ -4,20 +4,19 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build make g++ git pkg-config
+  cmake ninja-build make g++ git pkg-config file
   g++-mingw-w64-i686 binutils-mingw-w64-i686
-  wine wine32:i386
-  xvfb x11-utils fonts-ipafont-gothic
-  googletest libgtest-dev libbenchmark-dev
-  libstb-dev
+  wine wine32:i386 qemu-user-static
+  xvfb x11-utils x11-apps imagemagick fonts-ipafont-gothic locales
+  googletest libgtest-dev libbenchmark-dev libstb-dev
   clang libclang-rt-14-dev
 )
 
-missing=()
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
   need_update=1
 fi
+missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
@@ -28,4 +27,25 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 elif [ -n "${need_update:-}" ]; then
   apt-get update -qq
+fi
+
+# 32-bit Wine needs a kernel that runs i386 programs. Where it does not (IA-32
+# emulation switched off), i386 programs are handed to qemu's user-mode
+# emulator through binfmt_misc.
+if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+  binfmt=/proc/sys/fs/binfmt_misc
+  [ -e $binfmt/register ] || mount -t binfmt_misc binfmt_misc $binfmt
+  if [ ! -e $binfmt/qemu-i386 ]; then
+    echo "setup: running i386 programs through qemu-i386-static"
+    printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' >$binfmt/register
+  fi
+  /lib/ld-linux.so.2 --version >/dev/null 2>&1 || { echo "setup: cannot run i386 programs" >&2; exit 1; }
+fi
+
+# The double-byte tests run with code page 932.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf8$'; then
+  echo "setup: generating the ja_JP.UTF-8 locale"
+  sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >>/etc/locale.gen
+  locale-gen >/dev/null
 fi

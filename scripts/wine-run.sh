@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
 # Runs a Windows program of the build under Wine, in the build's own prefix.
 # Used as CMake's cross-compiling emulator and by the scripts.
-here=$(cd "$(dirname "$0")/.." && pwd)
-export WINEPREFIX=${WINEPREFIX:-$here/build/win/wineprefix}
-export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+top=$(cd "$(dirname "$0")/.." && pwd)
+source "$top/scripts/wine-env.sh"
 exec wine "$@"

@@ -1,0 +1,33 @@
+# Sourced by the scripts: Wine in the build's own prefix, started once per run.
+# start_wine_session starts Xvfb and a persistent wineserver (the first run
+# initialises the prefix, which takes minutes where i386 code is emulated);
+# stop_wine_session ends both.
+export WINEPREFIX=${WINEPREFIX:-$top/build/win/wineprefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=,winemenubuilder.exe=d}
+export QEMU_CPU=${QEMU_CPU:-core2duo}
+
+start_wine_session() {
+  if [ -z "${DISPLAY:-}" ]; then
+    local display=:$((90 + RANDOM % 100))
+    Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=$display
+    sleep 1
+  fi
+  if [ ! -f "$WINEPREFIX/.tamsa-ready" ]; then
+    echo "== initialising the Wine prefix $WINEPREFIX (slow the first time)"
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+    bash "$top/scripts/wine-fonts.sh" >/dev/null 2>&1 || true
+    touch "$WINEPREFIX/.tamsa-ready"
+  fi
+  wineserver -p
+}
+
+stop_wine_session() {
+  wineserver -k 2>/dev/null
+  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
+  return 0
+}
