@@ -1,0 +1,56 @@
+// Double-byte names under the Shift-JIS code page (932), with the system's
+// own CharNextA. 0x95 0x5C, 0x83 0x5C and 0x94 0x5C are characters whose
+// second byte is the backslash code. The process's ANSI code page must be
+// 932: under Wine, run with a Japanese locale (LC_ALL=ja_JP.UTF-8).
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "palette/palette_search.h"
+#include "palette/text_utils.h"
+#include "support/test_files.h"
+
+namespace {
+
+class CodePage932 : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (GetACP() != 932) GTEST_SKIP() << "ANSI code page is " << GetACP() << ", not 932";
+  }
+};
+
+std::string Part(const std::string& path, PathPart part) {
+  char buffer[kPathBufferSize];
+  lstrcpynA(buffer, path.c_str(), sizeof buffer);
+  GetPathPart(buffer, part, AnsiNextChar);
+  return buffer;
+}
+
+TEST_F(CodePage932, PathPartsKeepDoubleByteCharactersWhole) {
+  const std::string folder = "C:\\set\\\x83\x5C";
+  const std::string name = "\x95\x5C\x94\x5C.cel";
+  EXPECT_EQ(Part(folder + "\\" + name, PathPart::Folder), folder);
+  EXPECT_EQ(Part(folder + "\\" + name, PathPart::FileName), name);
+  EXPECT_EQ(Part("\x95\x5C.cel", PathPart::Folder), "");
+  EXPECT_EQ(Part("\x95\x5C.cel", PathPart::FileName), "\x95\x5C.cel");
+  char field[] = "\x95\x5C\x83\x5C.kcf ;x";
+  CutAtBlank(field, AnsiNextChar);
+  EXPECT_STREQ(field, "\x95\x5C\x83\x5C.kcf");
+}
+
+TEST_F(CodePage932, SearchFindsDoubleBytePalettesInADoubleByteFolder) {
+  TempFolder set;
+  const std::string folder = set.Path() + "\\\x83\x5C";
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  const std::string celName = "\x95\x5C.cel";
+  const std::string kcfName = "\x94\x5C.kcf";
+  set.Write("\x83\x5C\\" + celName, HeadedCel(0x20, 4, 1, 1, {0x00}));
+  set.Write("\x83\x5C\\" + kcfName, PaletteFile(12, 16, 1, Bytes(32, 0x31)));
+  set.Write("\x83\x5C\\other.kcf", PaletteFile(12, 16, 1, Bytes(32, 0x32)));
+  set.Write("\x83\x5C\\set.cnf", "%other.kcf\r\n%" + kcfName + "\r\n#1 " + celName + " *1\r\n");
+  char out[MAX_PATH] = "";
+  EXPECT_EQ(FindPaletteFile(out, (folder + "\\" + celName).c_str(), sizeof out), 0);
+  EXPECT_EQ(std::string(out), folder + "\\" + kcfName);
+}
+
+}  // namespace
