@@ -1,0 +1,45 @@
+// Cels of any bytes through the decoder's core: layout, sizes, header and
+// pixel conversion must stay within the data and within the blocks.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "cel/convert.h"
+
+namespace {
+
+// Pictures larger than this are planned but not converted, to keep each run
+// quick and within the fuzzer's memory limit.
+constexpr std::uint64_t kLargestBlock = std::uint64_t{1} << 20;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  // The first byte picks the settings; the rest is the cel, in a block of
+  // exactly its size so that any read past it is reported.
+  if (size < 1) return 0;
+  PluginSettings settings;
+  settings.AlphaType = data[0] & 1;
+  settings.GridSizeX = static_cast<std::int8_t>(data[0]) >> 1;
+  settings.GridSizeY = (data[0] >> 4) - 4;
+  settings.ColorLight = 0x01020304u * data[0];
+  const std::size_t celSize = size - 1;
+  std::unique_ptr<std::uint8_t[]> cel(new std::uint8_t[celSize]);
+  if (celSize != 0) std::memcpy(cel.get(), data + 1, celSize);
+  const ByteView view{cel.get(), celSize};
+
+  PicturePlan plan{};
+  if (!PlanPicture(view, &plan)) return 0;
+  if (plan.stride % 4 != 0 || plan.pixelBytes != plan.stride * plan.layout.height) {
+    std::abort();
+  }
+  if (!FitsIn32Bits(plan) || plan.pixelBytes > kLargestBlock) return 0;
+
+  std::unique_ptr<std::uint8_t[]> info(new std::uint8_t[plan.infoBytes]());
+  std::unique_ptr<std::uint8_t[]> pixels(new std::uint8_t[plan.pixelBytes]());
+  WriteInfoHeader(info.get(), plan);
+  ConvertPixels(view, plan, settings, pixels.get());
+  return 0;
+}

@@ -1,0 +1,444 @@
+// GetPicture called through the loaded tamsa.spi as a viewer calls it, with
+// the display settings placed in the real registry key (and put back after).
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "host/plugin_host.h"
+#include "support/settings_registry.h"
+#include "support/test_files.h"
+
+namespace {
+
+int progressCalls = 0;
+int CALLBACK CountProgress(int, int, LONG) {
+  ++progressCalls;
+  return 0;
+}
+
+// What one call handed back, copied out of the blocks, which are then freed.
+struct Decoded {
+  int code = -99;
+  bool infoNull = false;
+  bool pixelsNull = false;
+  SIZE_T infoSize = 0;
+  SIZE_T pixelSize = 0;
+  bool movable = true;   // locking gives an address other than the handle
+  bool unlocked = true;  // lock count 0 when the call returned
+  Bytes info;
+  Bytes pixels;
+
+  std::uint32_t Width() const { return info[4] | (info[5] << 8) | (info[6] << 16); }
+  std::uint32_t Height() const { return info[8] | (info[9] << 8) | (info[10] << 16); }
+  unsigned Depth() const { return info[14]; }
+  std::size_t Stride() const { return (Width() * Depth() + 31) / 32 * 4; }
+  // Output row of the cel's row y (the block is bottom-up).
+  Bytes Row(std::uint32_t y) const {
+    const std::size_t start = (Height() - 1 - y) * Stride();
+    return Bytes(pixels.begin() + start, pixels.begin() + start + Stride());
+  }
+  // The 24-bit pixel at column x of the cel's row y, as 0x00BBGGRR.
+  std::uint32_t ColourAt(std::uint32_t x, std::uint32_t y) const {
+    const std::uint8_t* p = pixels.data() + (Height() - 1 - y) * Stride() + 3 * x;
+    return p[2] | (p[1] << 8) | (p[0] << 16);
+  }
+  Bytes Header() const { return Bytes(info.begin(), info.begin() + 40); }
+};
+
+Bytes TakeBlock(HLOCAL block, SIZE_T* size, bool* movable, bool* unlocked) {
+  *size = LocalSize(block);
+  *unlocked = *unlocked && (LocalFlags(block) & LMEM_LOCKCOUNT) == 0;
+  Bytes bytes;
+  if (*size != 0) {
+    const BYTE* p = static_cast<const BYTE*>(LocalLock(block));
+    if (p != nullptr) {
+      *movable = *movable && static_cast<const void*>(p) != static_cast<const void*>(block);
+      bytes.assign(p, p + *size);
+      LocalUnlock(block);
+    }
+  }
+  LocalFree(block);
+  return bytes;
+}
+
+class Picture : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { host = new PluginHost; }
+  static void TearDownTestSuite() {
+    delete host;
+    host = nullptr;
+  }
+  void SetUp() override {
+    ASSERT_NE(host->module, nullptr) << "cannot load " << TAMSA_SPI_PATH;
+    ASSERT_NE(host->getPicture, nullptr);
+  }
+
+  static Decoded Call(LPCSTR source, LONG length, UINT flags) {
+    // Not null on entry, so that a result that leaves them alone shows.
+    HLOCAL info = reinterpret_cast<HLOCAL>(static_cast<ULONG_PTR>(0x10));
+    HLOCAL pixels = info;
+    Decoded d;
+    const int before = progressCalls;
+    d.code = host->getPicture(source, length, flags, &info, &pixels, CountProgress, 0);
+    EXPECT_EQ(progressCalls, before) << "the progress callback is never called";
+    d.infoNull = info == nullptr;
+    d.pixelsNull = pixels == nullptr;
+    if (d.code != 0) return d;
+    EXPECT_FALSE(d.infoNull);
+    EXPECT_FALSE(d.pixelsNull);
+    if (d.infoNull || d.pixelsNull) return d;
+    d.info = TakeBlock(info, &d.infoSize, &d.movable, &d.unlocked);
+    d.pixels = TakeBlock(pixels, &d.pixelSize, &d.movable, &d.unlocked);
+    return d;
+  }
+  static Decoded FromMemory(const Bytes& cel, LONG length = 0, UINT flags = 1) {
+    return Call(reinterpret_cast<LPCSTR>(cel.data()), length, flags);
+  }
+  static Decoded FromFile(const std::string& path, UINT flags = 0) {
+    return Call(path.c_str(), 0, flags);
+  }
+  // The same cel through a file and from memory: both must agree.
+  Decoded Both(const Bytes& cel) {
+    const Decoded memory = FromMemory(cel);
+    const Decoded file = FromFile(folder.Write("both.cel", cel));
+    EXPECT_EQ(file.code, memory.code);
+    EXPECT_EQ(file.infoSize, memory.infoSize);
+    if (file.code == 0 && memory.code == 0) {
+      EXPECT_EQ(file.Header(), memory.Header());
+      EXPECT_EQ(file.pixels, memory.pixels);
+    }
+    return memory;
+  }
+
+  static void ExpectFailed(const Decoded& d, int code) {
+    EXPECT_EQ(d.code, code);
+    EXPECT_TRUE(d.infoNull);
+    EXPECT_TRUE(d.pixelsNull);
+  }
+
+  static PluginHost* host;
+  SettingsKeyGuard settings;
+  TempFolder folder;
+};
+PluginHost* Picture::host = nullptr;
+
+Bytes Pixels32(int count, std::uint8_t b, std::uint8_t g, std::uint8_t r, std::uint8_t a) {
+  Bytes bytes;
+  for (int i = 0; i < count; ++i) bytes.insert(bytes.end(), {b, g, r, a});
+  return bytes;
+}
+
+Bytes Counting(std::size_t count) {
+  Bytes bytes(count);
+  for (std::size_t i = 0; i < count; ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + 1);
+  return bytes;
+}
+
+TEST_F(Picture, HeaderlessThreeByTwo) {
+  const Decoded d = Both(HeaderlessCel(3, 2, {0x12, 0x3F, 0x45, 0x6A}));
+  ASSERT_EQ(d.code, 0);
+  EXPECT_EQ(d.infoSize, 104u);
+  EXPECT_EQ(d.pixelSize, 8u);
+  EXPECT_TRUE(d.movable);
+  EXPECT_TRUE(d.unlocked);
+  Bytes header(40, 0);
+  header[0] = 40;
+  header[4] = 3;
+  header[8] = 2;
+  header[12] = 1;
+  header[14] = 4;
+  EXPECT_EQ(d.Header(), header);
+  // The first source row is the block's second; the odd nibble travels along.
+  EXPECT_EQ(d.pixels, (Bytes{0x45, 0x6A, 0, 0, 0x12, 0x3F, 0, 0}));
+}
+
+TEST_F(Picture, PalettedRowsAndStrides) {
+  const Bytes rows = Counting(10);
+  const Decoded eight = Both(HeadedCel(0x20, 8, 5, 2, rows));
+  ASSERT_EQ(eight.code, 0);
+  EXPECT_EQ(eight.infoSize, 1064u);
+  EXPECT_EQ(eight.pixelSize, 16u);
+  EXPECT_EQ(eight.Depth(), 8u);
+  EXPECT_EQ(eight.Row(0), (Bytes{rows[0], rows[1], rows[2], rows[3], rows[4], 0, 0, 0}));
+  EXPECT_EQ(eight.Row(1), (Bytes{rows[5], rows[6], rows[7], rows[8], rows[9], 0, 0, 0}));
+
+  // 9 pixels at 4 bits: 5 bytes copied, stride 8; the mark is not consulted.
+  const Decoded four = Both(HeadedCel(0x21, 4, 9, 1, {0xAB, 0xCD, 0xEF, 0x01, 0x2F}));
+  ASSERT_EQ(four.code, 0);
+  EXPECT_EQ(four.infoSize, 104u);
+  EXPECT_EQ(four.pixels, (Bytes{0xAB, 0xCD, 0xEF, 0x01, 0x2F, 0, 0, 0}));
+}
+
+TEST_F(Picture, DepthsWithoutConversionAndDepthsNotServed) {
+  const Decoded twelve = Both(HeadedCel(0x20, 12, 5, 3, Counting(64)));
+  ASSERT_EQ(twelve.code, 0);
+  EXPECT_EQ(twelve.Depth(), 4u);
+  EXPECT_EQ(twelve.infoSize, 104u);
+  EXPECT_EQ(twelve.pixels, Bytes(12, 0));
+
+  const Decoded twentyFour = Both(HeadedCel(0x21, 24, 5, 3, Counting(64)));
+  ASSERT_EQ(twentyFour.code, 0);
+  EXPECT_EQ(twentyFour.Depth(), 24u);
+  EXPECT_EQ(twentyFour.infoSize, 40u);
+  EXPECT_EQ(twentyFour.pixels, Bytes(48, 0));
+
+  for (std::uint8_t bits : {0, 1, 2, 16, 31, 33, 255}) {
+    const Bytes cel = HeadedCel(0x20, bits, 2, 2, Counting(16));
+    ExpectFailed(FromMemory(cel), -1);
+    ExpectFailed(FromFile(folder.Write("bad.cel", cel)), -1);
+  }
+}
+
+TEST_F(Picture, EmptyPictures) {
+  for (std::uint8_t bits : {4, 8, 12, 24, 32}) {
+    for (const Bytes& cel : {HeadedCel(0x20, bits, 0, 7), HeadedCel(0x20, bits, 7, 0)}) {
+      const Decoded d = Both(cel);
+      ASSERT_EQ(d.code, 0) << int{bits};
+      EXPECT_EQ(d.infoSize, bits == 8 ? 1064u : bits >= 24 ? 40u : 104u);
+      EXPECT_EQ(d.info[0], 40);
+      EXPECT_EQ(d.pixelSize, 0u);
+    }
+  }
+  const Decoded headerless = Both(HeaderlessCel(0, 0));
+  EXPECT_EQ(headerless.code, 0);
+  EXPECT_EQ(headerless.pixelSize, 0u);
+}
+
+TEST_F(Picture, InputModesAndFlags) {
+  const Bytes cel = HeadedCel(0x20, 8, 2, 1, {5, 6});
+  for (UINT flags : {2u, 3u, 4u, 5u, 6u, 7u, 0xFFu}) {
+    ExpectFailed(FromMemory(cel, 0, flags), -1);
+  }
+  // Bits above the low three are ignored.
+  EXPECT_EQ(FromMemory(cel, 0, 0x101).pixels, (Bytes{5, 6, 0, 0}));
+  EXPECT_EQ(FromFile(folder.Write("flags.cel", cel), 0xFFFFFFF8u).pixels, (Bytes{5, 6, 0, 0}));
+  ExpectFailed(FromFile(folder.Path() + "\\missing.cel"), 6);
+  ExpectFailed(FromFile(folder.Path()), 6);
+}
+
+TEST_F(Picture, HostDataIsNeitherChangedNorFreedAndLengthOnlyBounds) {
+  Bytes cel = HeadedCel(0x21, 32, 3, 2, Pixels32(6, 0x10, 0x20, 0x30, 0x80));
+  cel.resize(cel.size() + 16, 0xEE);  // bytes after the rows
+  const Bytes original = cel;
+  const Decoded unbounded = FromMemory(cel, 0);
+  ASSERT_EQ(unbounded.code, 0);
+  for (LONG length : {-5L, 56L, static_cast<LONG>(cel.size()), 0x7FFFFFFFL}) {
+    const Decoded d = FromMemory(cel, length);
+    ASSERT_EQ(d.code, 0) << length;
+    EXPECT_EQ(d.pixels, unbounded.pixels) << length;
+  }
+  EXPECT_EQ(cel, original);
+}
+
+TEST_F(Picture, AlphaOverTheDefaultChecker) {
+  // Width 1: stride 4, one white byte after each pixel.
+  const Decoded narrow = Both(HeadedCel(0x21, 32, 1, 2, {1, 2, 3, 255, 4, 5, 6, 255}));
+  ASSERT_EQ(narrow.code, 0);
+  EXPECT_EQ(narrow.infoSize, 40u);
+  EXPECT_EQ(narrow.pixels, (Bytes{4, 5, 6, 0xFF, 1, 2, 3, 0xFF}));
+
+  const Decoded d = Both(HeadedCel(0x21, 32, 11, 11, Pixels32(121, 10, 20, 30, 0)));
+  ASSERT_EQ(d.code, 0);
+  EXPECT_EQ(d.ColourAt(0, 0), 0xFFFFFFu);
+  EXPECT_EQ(d.ColourAt(10, 0), 0xC0C0C0u);
+  EXPECT_EQ(d.ColourAt(10, 10), 0xFFFFFFu);
+  EXPECT_EQ(d.ColourAt(0, 10), 0xC0C0C0u);
+  EXPECT_EQ(d.Row(4)[33], 0xFF);
+  EXPECT_EQ(d.Row(4)[35], 0xFF);
+
+  // Red 200 at alpha 128 over grey 192: 95 + 100; opaque and clear are exact.
+  Bytes rows = Pixels32(11, 0, 0, 0, 0);
+  std::memcpy(&rows[40], Bytes{0, 0, 200, 128}.data(), 4);
+  std::memcpy(&rows[0], Bytes{7, 8, 9, 255}.data(), 4);
+  std::memcpy(&rows[4], Bytes{7, 8, 9, 0}.data(), 4);
+  const Decoded blend = Both(HeadedCel(0x21, 32, 11, 1, rows));
+  ASSERT_EQ(blend.code, 0);
+  EXPECT_EQ(blend.ColourAt(10, 0), 195u | (95u << 8) | (95u << 16));
+  EXPECT_EQ(blend.ColourAt(0, 0), 0x070809u);
+  EXPECT_EQ(blend.ColourAt(1, 0), 0xFFFFFFu);
+}
+
+TEST_F(Picture, StoredSettingsShapeTheChecker) {
+  const Bytes cel = HeadedCel(0x21, 32, 3, 3, Pixels32(9, 1, 2, 3, 0));
+  ASSERT_TRUE(SettingsKeyGuard::SetDword(kAlphaTypeName, 0));
+  ASSERT_TRUE(SettingsKeyGuard::SetDword(kColorLightName, 0xAA112233));
+  ASSERT_TRUE(SettingsKeyGuard::SetDword(kColorDarkName, 0xFF445566));  // high byte ignored
+  ASSERT_TRUE(SettingsKeyGuard::SetDword(kGridSizeXName, 0));
+  ASSERT_TRUE(SettingsKeyGuard::SetDword(kGridSizeYName, 0xFFFFFFFF));
+  Decoded d = Both(cel);
+  ASSERT_EQ(d.code, 0);
+  for (std::uint32_t y = 0; y < 3; ++y) {
+    for (std::uint32_t x = 0; x < 3; ++x) {
+      EXPECT_EQ(d.ColourAt(x, y), (x + y) % 2 ? 0x445566u : 0x112233u) << x << "," << y;
+    }
+  }
+
+  // Read afresh on every call: a change applies to the next picture.
+  ASSERT_TRUE(SettingsKeyGuard::SetDword(kGridSizeXName, 2));
+  ASSERT_TRUE(SettingsKeyGuard::SetDword(kGridSizeYName, 5));
+  d = FromMemory(cel);
+  EXPECT_EQ(d.ColourAt(1, 2), 0x112233u);
+  EXPECT_EQ(d.ColourAt(2, 2), 0x445566u);
+
+  // A 2-byte string fills the low bytes; 8 bytes of raw data are refused.
+  const BYTE twoBytes[] = {0x33, 0x22};
+  ASSERT_TRUE(SettingsKeyGuard::Set(kColorLightName, REG_SZ, twoBytes, sizeof twoBytes));
+  const BYTE eightBytes[] = {1, 1, 1, 1, 1, 1, 1, 1};
+  ASSERT_TRUE(SettingsKeyGuard::Set(kColorDarkName, REG_BINARY, eightBytes, sizeof eightBytes));
+  d = FromMemory(cel);
+  EXPECT_EQ(d.ColourAt(0, 0), 0x002233u);
+  EXPECT_EQ(d.ColourAt(2, 0), 0xC0C0C0u);
+}
+
+TEST_F(Picture, UnreadableAlphaTypeMeansAllDefaults) {
+  const Bytes cel = HeadedCel(0x21, 32, 11, 1, Pixels32(11, 1, 2, 3, 0));
+  ASSERT_TRUE(SettingsKeyGuard::SetDword(kColorLightName, 0x0000FF));
+  ASSERT_TRUE(SettingsKeyGuard::SetDword(kGridSizeXName, 1));
+  for (bool eightByteAlphaType : {false, true}) {
+    if (eightByteAlphaType) {
+      const BYTE zeros[8] = {};
+      ASSERT_TRUE(SettingsKeyGuard::Set(kAlphaTypeName, REG_BINARY, zeros, sizeof zeros));
+    }
+    const Decoded d = FromMemory(cel);
+    ASSERT_EQ(d.code, 0);
+    EXPECT_EQ(d.ColourAt(0, 0), 0xFFFFFFu);
+    EXPECT_EQ(d.ColourAt(1, 0), 0xFFFFFFu);
+    EXPECT_EQ(d.ColourAt(10, 0), 0xC0C0C0u);
+  }
+  // With no key at all, the call creates it and uses the defaults.
+  ASSERT_TRUE(SettingsKeyGuard::DeleteKey());
+  const Decoded d = FromMemory(cel);
+  EXPECT_EQ(d.ColourAt(10, 0), 0xC0C0C0u);
+  EXPECT_TRUE(SettingsKeyGuard::KeyExists());
+}
+
+TEST_F(Picture, NonZeroAlphaTypeDrawsColoursUnblended) {
+  ASSERT_TRUE(SettingsKeyGuard::SetDword(kAlphaTypeName, 2));
+  ASSERT_TRUE(SettingsKeyGuard::SetDword(kColorLightName, 0x0000FF));  // plays no part
+  const Decoded d =
+      Both(HeadedCel(0x21, 32, 3, 1, {10, 20, 30, 0, 40, 50, 60, 1, 70, 80, 90, 128}));
+  ASSERT_EQ(d.code, 0);
+  EXPECT_EQ(d.pixels, (Bytes{0xFF, 0xFF, 0xFF, 40, 50, 60, 70, 80, 90, 0xFF, 0xFF, 0xFF}));
+}
+
+TEST_F(Picture, BlocksTooLargeGiveFourAndLeaveNothing) {
+  const Bytes cels[] = {
+      HeadedCel(0x21, 32, 65535, 65535),  // pixel block past 32 bits
+      HeadedCel(0x20, 8, 65535, 65535),   // 4 GB less 64 KB: no 32-bit process has it
+  };
+  for (const Bytes& cel : cels) {
+    ExpectFailed(FromMemory(cel, 32), 4);
+    ExpectFailed(FromMemory(cel, 0), 4);
+    ExpectFailed(FromFile(folder.Write("huge.cel", cel)), 4);
+  }
+}
+
+// Counts the process heap's busy entries, where local blocks live; 0 when the
+// system cannot walk the heap.
+long BusyHeapEntries() {
+  HANDLE heap = GetProcessHeap();
+  PROCESS_HEAP_ENTRY entry;
+  entry.lpData = nullptr;
+  long busy = 0;
+  if (!HeapLock(heap)) return 0;
+  while (HeapWalk(heap, &entry)) {
+    if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) ++busy;
+  }
+  HeapUnlock(heap);
+  return busy;
+}
+
+TEST_F(Picture, NoHandleOrBlockOutlivesACall) {
+  const Bytes good = HeadedCel(0x21, 32, 4, 4, Pixels32(16, 1, 2, 3, 4));
+  const std::string path = folder.Write("good.cel", good);
+  const std::string paletted = folder.Write("eight.cel", HeadedCel(0x20, 8, 4, 4, Counting(16)));
+  const std::string bad = folder.Write("bad.cel", HeadedCel(0x20, 16, 4, 4));
+  const Bytes huge = HeadedCel(0x20, 8, 65535, 65535);
+  ASSERT_TRUE(SettingsKeyGuard::SetDword(kAlphaTypeName, 0));
+  auto round = [&] {
+    EXPECT_EQ(FromMemory(good).code, 0);
+    EXPECT_EQ(FromFile(path).code, 0);
+    EXPECT_EQ(FromFile(paletted).code, 0);
+    EXPECT_EQ(FromFile(bad).code, -1);
+    EXPECT_EQ(FromFile(folder.Path() + "\\missing.cel").code, 6);
+    EXPECT_EQ(FromMemory(good, 0, 3).code, -1);
+    EXPECT_EQ(FromMemory(huge).code, 4);
+  };
+  round();  // anything the system keeps after a first use is in place now
+  const long handles = OpenHandleCount();
+  const long blocks = BusyHeapEntries();
+  for (int i = 0; i < 10; ++i) round();
+  // One block left behind per call would show as 10 or more.
+  if (blocks > 0) EXPECT_LE(BusyHeapEntries(), blocks + 2);
+  if (handles < 0) GTEST_SKIP() << "this system does not count the process's handles";
+  EXPECT_EQ(OpenHandleCount(), handles);
+}
+
+// Every depth, cut short in its header and in its rows: the picture equals
+// the cel with the missing bytes taken as zero. In memory the data ends at
+// the end of a committed page and the next page cannot be read, so reading
+// past the host's length faults.
+TEST_F(Picture, ShortDataNeverReadPastItsEnd) {
+  SYSTEM_INFO system;
+  GetSystemInfo(&system);
+  const DWORD page = system.dwPageSize;
+  BYTE* region =
+      static_cast<BYTE*>(VirtualAlloc(nullptr, 2 * page, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  ASSERT_NE(region, nullptr);
+  DWORD old = 0;
+  ASSERT_TRUE(VirtualProtect(region + page, page, PAGE_NOACCESS, &old));
+
+  Bytes alpha;
+  for (int i = 0; i < 9; ++i) {
+    alpha.insert(alpha.end(),
+                 {static_cast<std::uint8_t>(i), 0x40, 0x80, static_cast<std::uint8_t>(i * 31)});
+  }
+  const Bytes cels[] = {
+      HeaderlessCel(5, 3, Counting(9)),       HeadedCel(0x20, 4, 5, 3, Counting(9)),
+      HeadedCel(0x20, 8, 5, 3, Counting(15)), HeadedCel(0x20, 12, 5, 3, Counting(9)),
+      HeadedCel(0x20, 24, 5, 3, Counting(9)), HeadedCel(0x21, 32, 3, 3, alpha),
+  };
+  for (const Bytes& cel : cels) {
+    // The whole cel at the very end of the page, length 0: only what the
+    // header calls for is read.
+    std::memcpy(region + page - cel.size(), cel.data(), cel.size());
+    const Decoded whole = Call(reinterpret_cast<LPCSTR>(region + page - cel.size()), 0, 1);
+    EXPECT_EQ(whole.pixels, FromMemory(cel).pixels);
+
+    for (std::size_t cut = 0; cut < cel.size(); ++cut) {
+      const Bytes prefix(cel.begin(), cel.begin() + cut);
+      Bytes padded = prefix;
+      padded.resize(cel.size(), 0);
+      const Decoded expected = FromMemory(padded);
+      const std::string label = "depth " + std::to_string(cel[5]) + " cut " + std::to_string(cut);
+
+      const Decoded file = FromFile(folder.Write("short.cel", prefix));
+      ASSERT_EQ(file.code, expected.code) << label;
+      if (expected.code == 0) {
+        EXPECT_EQ(file.Header(), expected.Header()) << label;
+        EXPECT_EQ(file.pixels, expected.pixels) << label;
+      }
+
+      if (cut == 0) continue;  // length 0 would mean unbounded data
+      BYTE* data = region + page - cut;
+      std::memcpy(data, prefix.data(), cut);
+      const Decoded memory = Call(reinterpret_cast<LPCSTR>(data), static_cast<LONG>(cut), 1);
+      ASSERT_EQ(memory.code, expected.code) << label;
+      EXPECT_EQ(memory.info, expected.info) << label;
+      EXPECT_EQ(memory.pixels, expected.pixels) << label;
+    }
+  }
+  VirtualFree(region, 0, MEM_RELEASE);
+
+  // Rows that came from the data are exact, the rest zero.
+  const Bytes rows = Counting(15);
+  const Bytes cel = HeadedCel(0x20, 8, 5, 3, rows);
+  const Decoded d = FromMemory(cel, 32 + 7);
+  ASSERT_EQ(d.code, 0);
+  EXPECT_EQ(d.Row(0), (Bytes{rows[0], rows[1], rows[2], rows[3], rows[4], 0, 0, 0}));
+  EXPECT_EQ(d.Row(1), (Bytes{rows[5], rows[6], 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(d.Row(2), Bytes(8, 0));
+}
+
+}  // namespace
