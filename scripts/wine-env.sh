@@ -5,7 +5,7 @@
 export WINEPREFIX=${WINEPREFIX:-$top/build/win/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=,winemenubuilder.exe=d}
-export QEMU_CPU=${QEMU_CPU:-core2duo}
+export QEMU_CPU=${QEMU_CPU:-core2duo,-lm,-syscall}
 # Where qemu runs the i386 code: without a reserved guest space its mmap is far faster.
 export QEMU_RESERVED_VA=${QEMU_RESERVED_VA:-0}
 
@@ -26,6 +26,9 @@ start_wine_session() {
     touch "$WINEPREFIX/.tamsa-ready"
   fi
   wineserver -p
+  # Start the prefix's services now, with nowhere to write: a service started
+  # by a test would hold the test's output pipes open after the test ended.
+  wine wineboot.exe >/dev/null 2>&1 </dev/null
 }
 
 stop_wine_session() {
