@@ -13,22 +13,6 @@ namespace {
 
 constexpr UINT kHostBlockFlags = LMEM_MOVEABLE | LMEM_ZEROINIT;  // 0x42
 
-// A block of this call's own (the file's bytes), freed on every way out.
-class OwnedBlock {
- public:
-  OwnedBlock() = default;
-  ~OwnedBlock() {
-    if (handle_ != nullptr) LocalFree(handle_);
-  }
-  OwnedBlock(const OwnedBlock&) = delete;
-  OwnedBlock& operator=(const OwnedBlock&) = delete;
-
-  void Reset(HLOCAL handle) { handle_ = handle; }
-
- private:
-  HLOCAL handle_ = nullptr;
-};
-
 // A block for the host, stored in the host's variable the moment it is
 // obtained. Unless kept, it is freed and the variable set back to null, so
 // a failed call leaves the host nothing.
@@ -82,7 +66,7 @@ extern "C" int WINAPI GetPicture(LPCSTR source, LONG length, UINT flags, HLOCAL*
   *infoHandle = nullptr;
   *pixelHandle = nullptr;
 
-  OwnedBlock fileBlock;
+  LocalBlockGuard fileBlock;  // the file's bytes, freed on every way out
   ByteView cel;
   const char* celPath = nullptr;
   switch (flags & kInputModeMask) {

@@ -9,19 +9,6 @@
 
 namespace {
 
-class LocalGuard {
- public:
-  explicit LocalGuard(HLOCAL block) : block_(block) {}
-  ~LocalGuard() {
-    if (block_ != nullptr) LocalFree(block_);
-  }
-  LocalGuard(const LocalGuard&) = delete;
-  LocalGuard& operator=(const LocalGuard&) = delete;
-
- private:
-  HLOCAL block_;
-};
-
 // Reads the palette that the search assigns to the cel into table; false when
 // there is none, or it cannot be read or recognised.
 bool FillFromPaletteFile(std::uint8_t* table, unsigned depth, const char* celPath) {
@@ -31,7 +18,7 @@ bool FillFromPaletteFile(std::uint8_t* table, unsigned depth, const char* celPat
   HLOCAL block = nullptr;
   DWORD length = kPaletteReadLength;
   if (ReadFileWhole(path, &block, &length) != 0) return false;
-  LocalGuard guard(block);
+  LocalBlockGuard guard(block);
   const ByteView bytes{static_cast<const std::uint8_t*>(block), length};
   const PaletteLayout layout = RecognisePalette(bytes, path, AnsiCompareNoCase);
   if (!layout.recognised) return false;

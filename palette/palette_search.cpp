@@ -27,20 +27,6 @@ class FindGuard {
   HANDLE handle_;
 };
 
-// Frees a block from ReadFileWhole.
-class LocalGuard {
- public:
-  explicit LocalGuard(HLOCAL block) : block_(block) {}
-  ~LocalGuard() {
-    if (block_ != nullptr) LocalFree(block_);
-  }
-  LocalGuard(const LocalGuard&) = delete;
-  LocalGuard& operator=(const LocalGuard&) = delete;
-
- private:
-  HLOCAL block_;
-};
-
 // Empties the line store however a configuration file's reading ends.
 struct LineBufferGuard {
   LineBufferGuard() = default;
@@ -62,7 +48,7 @@ bool AskCnf(const char* cnfPath, const char* folder, const char* celName, char* 
   if (ReadFileWhole(cnfPath, &block, &length) != 0) return false;
   CnfAnswer answer;
   {
-    LocalGuard blockGuard(block);
+    LocalBlockGuard blockGuard(block);
     LineBufferGuard storeGuard;
     if (LoadLineBuffer(static_cast<const char*>(block), length, kGlobalHeap) != 0) return false;
     answer = ReadCnfForCel(celName, AnsiNextChar, AnsiCompareNoCase);
