@@ -4,7 +4,7 @@
 # stop_wine_session ends both.
 export WINEPREFIX=${WINEPREFIX:-$top/build/win/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=,winemenubuilder.exe=d}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=,winemenubuilder.exe=d,winedbg.exe=d}
 export QEMU_CPU=${QEMU_CPU:-core2duo,-lm,-syscall}
 # Where qemu runs the i386 code: without a reserved guest space its mmap is far faster.
 export QEMU_RESERVED_VA=${QEMU_RESERVED_VA:-0}
