@@ -1,0 +1,448 @@
+// spihost run as a user runs it: a child process over the sample set and over
+// files that fail, its pictures read back and compared pixel by pixel with
+// what GetPicture returns to this process. Every run of the tool is a process
+// start, which is slow under Wine, so the runs are few and shared.
+#include <gtest/gtest.h>
+#include <stb_image.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/plugin_host.h"
+#include "support/test_files.h"
+
+namespace {
+
+constexpr const char* kKeyPath = "Software\\Belvarod\\Susie\\Plug-in\\Tamsa";
+
+std::string Backslashed(std::string path) {
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+std::string Quote(const std::string& text) { return "\"" + text + "\""; }
+
+const std::string kSamples = Backslashed(SAMPLES_PATH) + "\\mira";
+
+struct ToolRun {
+  DWORD exitCode = 0xFFFFFFFF;
+  std::string output;  // stdout and stderr together
+};
+
+ToolRun RunTool(const std::string& arguments) {
+  ToolRun run;
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE readEnd = nullptr;
+  HANDLE writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) {
+    run.output = "CreatePipe failed";
+    return run;
+  }
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = nullptr;
+  startup.hStdOutput = writeEnd;
+  startup.hStdError = writeEnd;
+  std::string command = Quote(Backslashed(SPIHOST_EXE_PATH)) + " " + arguments;
+  PROCESS_INFORMATION process = {};
+  const BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                      nullptr, &startup, &process);
+  CloseHandle(writeEnd);
+  if (!started) {
+    CloseHandle(readEnd);
+    run.output = "CreateProcessA failed: " + command;
+    return run;
+  }
+  char buffer[4096];
+  DWORD read = 0;
+  while (ReadFile(readEnd, buffer, sizeof buffer, &read, nullptr) && read > 0)
+    run.output.append(buffer, read);
+  CloseHandle(readEnd);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  GetExitCodeProcess(process.hProcess, &run.exitCode);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  // The tool writes lines ending in CR LF through the C runtime's text mode.
+  std::string text;
+  for (char c : run.output)
+    if (c != '\r') text += c;
+  run.output = text;
+  return run;
+}
+
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> rgb;  // top-down, red, green, blue
+  std::string error;
+};
+
+Bytes ReadAll(const std::string& path) {
+  Bytes bytes;
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return bytes;
+  bytes.resize(GetFileSize(file, nullptr));
+  DWORD read = 0;
+  if (!bytes.empty())
+    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+  bytes.resize(read);
+  CloseHandle(file);
+  return bytes;
+}
+
+// GetPicture called here, its bitmap read directly: the plug-in delivers 4, 8
+// and 24 bits per pixel, bottom-up.
+Picture Decode(const PluginHost& host, const std::string& path, bool memory) {
+  Picture picture;
+  HLOCAL info = nullptr;
+  HLOCAL pixels = nullptr;
+  const Bytes bytes = memory ? ReadAll(path) : Bytes();
+  const int code =
+      memory ? host.getPicture(reinterpret_cast<LPCSTR>(bytes.data()),
+                               static_cast<LONG>(bytes.size()), 1, &info, &pixels, nullptr, 0)
+             : host.getPicture(path.c_str(), 0, 0, &info, &pixels, nullptr, 0);
+  if (code != 0) {
+    picture.error = "GetPicture returned " + std::to_string(code);
+    return picture;
+  }
+  const auto* header = static_cast<const BITMAPINFOHEADER*>(LocalLock(info));
+  const auto* table = reinterpret_cast<const RGBQUAD*>(header + 1);
+  const auto* bits = static_cast<const std::uint8_t*>(LocalLock(pixels));
+  const int depth = header->biBitCount;
+  picture.width = header->biWidth;
+  picture.height = header->biHeight;
+  const int stride = (picture.width * depth + 31) / 32 * 4;
+  for (int y = 0; y < picture.height; ++y) {
+    const std::uint8_t* row = bits + static_cast<std::size_t>(picture.height - 1 - y) * stride;
+    for (int x = 0; x < picture.width; ++x) {
+      if (depth == 24) {
+        picture.rgb.insert(picture.rgb.end(), {row[3 * x + 2], row[3 * x + 1], row[3 * x]});
+      } else {
+        const int index = depth == 8 ? row[x] : (x % 2 == 0 ? row[x / 2] >> 4 : row[x / 2] & 15);
+        picture.rgb.insert(picture.rgb.end(),
+                           {table[index].rgbRed, table[index].rgbGreen, table[index].rgbBlue});
+      }
+    }
+  }
+  if (depth != 4 && depth != 8 && depth != 24) picture.error = "unexpected depth";
+  LocalUnlock(pixels);
+  LocalUnlock(info);
+  LocalFree(pixels);
+  LocalFree(info);
+  return picture;
+}
+
+// A PNG or BMP file read back with stb_image.
+Picture Load(const std::string& path) {
+  Picture picture;
+  int channels = 0;
+  stbi_uc* data = stbi_load(path.c_str(), &picture.width, &picture.height, &channels, 3);
+  if (data == nullptr) {
+    picture.error = "stb_image cannot read " + path;
+    return picture;
+  }
+  picture.rgb.assign(data, data + static_cast<std::size_t>(picture.width) * picture.height * 3);
+  stbi_image_free(data);
+  return picture;
+}
+
+::testing::AssertionResult SamePicture(const Picture& expected, const Picture& actual) {
+  if (!expected.error.empty()) return ::testing::AssertionFailure() << expected.error;
+  if (!actual.error.empty()) return ::testing::AssertionFailure() << actual.error;
+  if (expected.width != actual.width || expected.height != actual.height)
+    return ::testing::AssertionFailure()
+           << "size " << actual.width << " x " << actual.height << ", expected " << expected.width
+           << " x " << expected.height;
+  for (std::size_t i = 0; i < expected.rgb.size(); ++i)
+    if (expected.rgb[i] != actual.rgb[i]) {
+      const std::size_t pixel = i / 3;
+      return ::testing::AssertionFailure()
+             << "pixel " << pixel % expected.width << "," << pixel / expected.width << " differs";
+    }
+  return ::testing::AssertionSuccess();
+}
+
+bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// The cels of the sample set, by their place below the set's folder.
+const char* const kSampleCels[] = {"body", "bow",           "dress",      "hair",
+                                   "hat",  "loose\\flower", "loose\\moon"};
+
+// True when picture appears unchanged somewhere in sheet; where, in x and y.
+bool FindIn(const Picture& sheet, const Picture& picture, int& foundX, int& foundY) {
+  const std::size_t rowBytes = static_cast<std::size_t>(picture.width) * 3;
+  for (int y = 0; y + picture.height <= sheet.height; ++y)
+    for (int x = 0; x + picture.width <= sheet.width; ++x) {
+      bool same = true;
+      for (int row = 0; row < picture.height && same; ++row)
+        same = std::equal(
+            picture.rgb.begin() + row * rowBytes, picture.rgb.begin() + (row + 1) * rowBytes,
+            sheet.rgb.begin() + ((static_cast<std::size_t>(y) + row) * sheet.width + x) * 3);
+      if (same) {
+        foundX = x;
+        foundY = y;
+        return true;
+      }
+    }
+  return false;
+}
+
+// One registry value as it was, to be put back exactly.
+struct SavedValue {
+  std::string name;
+  bool existed = false;
+  DWORD type = 0;
+  Bytes data;
+};
+
+class SettingsKey {
+ public:
+  SettingsKey() {
+    RegCreateKeyExA(HKEY_CURRENT_USER, kKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+                    nullptr);
+  }
+  ~SettingsKey() {
+    if (key_ != nullptr) RegCloseKey(key_);
+  }
+  SavedValue Get(const std::string& name) const {
+    SavedValue value;
+    value.name = name;
+    DWORD size = 0;
+    if (RegQueryValueExA(key_, name.c_str(), nullptr, &value.type, nullptr, &size) != ERROR_SUCCESS)
+      return value;
+    value.data.resize(size);
+    if (RegQueryValueExA(key_, name.c_str(), nullptr, &value.type, value.data.data(), &size) ==
+        ERROR_SUCCESS) {
+      value.existed = true;
+      value.data.resize(size);
+    } else {
+      value.data.clear();
+    }
+    return value;
+  }
+  void Put(const SavedValue& value) const {
+    if (value.existed)
+      RegSetValueExA(key_, value.name.c_str(), 0, value.type, value.data.data(),
+                     static_cast<DWORD>(value.data.size()));
+    else
+      RegDeleteValueA(key_, value.name.c_str());
+  }
+  void PutDword(const std::string& name, DWORD number) const {
+    RegSetValueExA(key_, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                   sizeof number);
+  }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+class ToolRunTest : public ::testing::Test {
+ protected:
+  // The two long runs that several tests look at: the sample set by file
+  // name with a contact sheet, and a mixed batch handed over in memory.
+  static void SetUpTestSuite() {
+    host = new PluginHost;
+    out = new TempFolder;
+    fileRun = new ToolRun(RunTool("-r -o " + Quote(out->Path() + "\\file") + " --sheet " +
+                                  Quote(out->Path() + "\\sheet.png") + " " + Quote(kSamples)));
+    out->Write("notes.txt", std::string("not a picture"));
+    // Supported by its name, but a depth of 16 bits that GetPicture does not serve.
+    out->Write("odd.cel", HeadedCel(0x20, 16, 2, 2, Bytes(16, 0)));
+    std::string batch;
+    for (const std::string& file : MixedBatch()) batch += " " + Quote(file);
+    mixedRun = new ToolRun(RunTool("--memory --bmp -o " + Quote(out->Path() + "\\mixed") + batch));
+  }
+  static void TearDownTestSuite() {
+    delete mixedRun;
+    delete fileRun;
+    delete out;
+    delete host;
+  }
+  void SetUp() override {
+    ASSERT_NE(host->module, nullptr) << "cannot load " << TAMSA_SPI_PATH;
+    ASSERT_NE(host->getPicture, nullptr);
+  }
+  static std::string Cel(const std::string& stem) { return kSamples + "\\" + stem + ".cel"; }
+  // Three cels that convert, a missing file, a text file and a cel of an
+  // unserved depth, in this order.
+  static std::vector<std::string> MixedBatch() {
+    return {Cel("hat"),
+            out->Path() + "\\nothere.cel",
+            out->Path() + "\\notes.txt",
+            out->Path() + "\\odd.cel",
+            Cel("loose\\flower"),
+            Cel("loose\\moon")};
+  }
+
+  static PluginHost* host;
+  static TempFolder* out;
+  static ToolRun* fileRun;
+  static ToolRun* mixedRun;
+};
+PluginHost* ToolRunTest::host = nullptr;
+TempFolder* ToolRunTest::out = nullptr;
+ToolRun* ToolRunTest::fileRun = nullptr;
+ToolRun* ToolRunTest::mixedRun = nullptr;
+
+// The stems of the mixed batch's cels that convert: a 32-bit cel and two loose
+// cels, none of which takes its colours from a palette file.
+const char* const kMixedGood[] = {"hat", "flower", "moon"};
+
+TEST_F(ToolRunTest, ConvertsTheSampleSetByFileNameAsGetPictureReturnsIt) {
+  EXPECT_EQ(fileRun->exitCode, 0u) << fileRun->output;
+  EXPECT_TRUE(Contains(fileRun->output, "7 of 7 files converted, 0 failed")) << fileRun->output;
+  for (const char* stem : kSampleCels) {
+    EXPECT_TRUE(Contains(fileRun->output, std::string("ok      ") + stem + ".cel -> ")) << stem;
+    EXPECT_TRUE(SamePicture(Decode(*host, Cel(stem), false),
+                            Load(out->Path() + "\\file\\" + stem + ".png")))
+        << stem;
+  }
+}
+
+TEST_F(ToolRunTest, MixedBatchConvertsWhatItCanAndReportsEachFailure) {
+  const std::vector<std::string> batch = MixedBatch();
+  EXPECT_EQ(mixedRun->exitCode, 1u) << mixedRun->output;
+  EXPECT_TRUE(Contains(mixedRun->output, "failed  " + batch[1] + ": file failed to open"))
+      << mixedRun->output;
+  EXPECT_TRUE(Contains(mixedRun->output, "failed  " + batch[2] + ": not supported"))
+      << mixedRun->output;
+  EXPECT_TRUE(
+      Contains(mixedRun->output, "failed  " + batch[3] + ": not served (GetPicture returned -1)"))
+      << mixedRun->output;
+  EXPECT_TRUE(Contains(mixedRun->output, "3 of 6 files converted, 3 failed")) << mixedRun->output;
+  for (const char* stem : {"nothere", "notes", "odd"})
+    EXPECT_FALSE(Exists(out->Path() + "\\mixed\\" + stem + ".bmp")) << stem;
+}
+
+TEST_F(ToolRunTest, MemoryInputGivesWhatGetPictureReturnsForTheBytes) {
+  const std::vector<std::string> batch = MixedBatch();
+  const std::string sources[] = {batch[0], batch[4], batch[5]};
+  for (int i = 0; i < 3; ++i)
+    EXPECT_TRUE(SamePicture(Decode(*host, sources[i], true),
+                            Load(out->Path() + "\\mixed\\" + kMixedGood[i] + ".bmp")))
+        << kMixedGood[i];
+}
+
+// Cels whose colours come from no palette file look the same whether the
+// plug-in gets the name or the bytes. (A paletted cel of a set gets its
+// palette only by name: from memory there is no folder to search.)
+TEST_F(ToolRunTest, BothInputModesGiveTheSamePictureWhereNoPaletteFileIsRead) {
+  const char* const byName[] = {"hat", "loose\\flower", "loose\\moon"};
+  for (int i = 0; i < 3; ++i)
+    EXPECT_TRUE(SamePicture(Load(out->Path() + "\\file\\" + byName[i] + ".png"),
+                            Load(out->Path() + "\\mixed\\" + kMixedGood[i] + ".bmp")))
+        << byName[i];
+}
+
+TEST_F(ToolRunTest, ContactSheetHoldsEveryPictureWithALabelUnderIt) {
+  EXPECT_TRUE(Contains(fileRun->output, "sheet   ")) << fileRun->output;
+  const Picture sheet = Load(out->Path() + "\\sheet.png");
+  ASSERT_EQ(sheet.error, "");
+  for (const char* stem : kSampleCels) {
+    const Picture picture = Decode(*host, Cel(stem), false);
+    ASSERT_EQ(picture.error, "") << stem;
+    int x = 0;
+    int y = 0;
+    ASSERT_TRUE(FindIn(sheet, picture, x, y)) << stem << " is not on the sheet";
+    // Dark text pixels in the band below the picture: its label.
+    int dark = 0;
+    for (int ly = y + picture.height + 2; ly < y + picture.height + 24 && ly < sheet.height; ++ly)
+      for (int lx = x; lx < x + picture.width; ++lx) {
+        const std::uint8_t* p = &sheet.rgb[(static_cast<std::size_t>(ly) * sheet.width + lx) * 3];
+        if (p[0] + p[1] + p[2] < 3 * 110) ++dark;
+      }
+    EXPECT_GT(dark, 10) << "no label under " << stem;
+  }
+}
+
+TEST_F(ToolRunTest, MissingAndUnsupportedFilesFailTheRun) {
+  // --info shows the plug-in's strings and each picture's information, writes
+  // nothing, and still fails the run for a file that is missing.
+  const std::string missing = out->Path() + "\\absent\\nothere.cel";
+  ToolRun run = RunTool("--info -o " + Quote(out->Path() + "\\info") + " " + Quote(missing) + " " +
+                        Quote(Cel("hat")));
+  EXPECT_EQ(run.exitCode, 1u) << run.output;
+  EXPECT_TRUE(Contains(run.output, "failed  " + missing + ": file failed to open")) << run.output;
+  EXPECT_TRUE(Contains(run.output, "version      00IN")) << run.output;
+  EXPECT_TRUE(Contains(run.output, "format       *.cel  (Kiss Cel file)")) << run.output;
+  EXPECT_TRUE(Contains(
+      run.output,
+      "info    " + Cel("hat") + ": 124 x 58, 32 bits per pixel, left 0, top 0, density 0 x 0"))
+      << run.output;
+  EXPECT_TRUE(Contains(run.output, "1 of 2 files probed, 1 failed")) << run.output;
+  EXPECT_FALSE(Exists(out->Path() + "\\info"));
+
+  TempFolder files;
+  const std::string notes = files.Write("notes.txt", std::string("not a picture"));
+  run = RunTool("--plugin " + Quote(Backslashed(TAMSA_SPI_PATH)) + " -o " + Quote(files.Path()) +
+                " " + Quote(notes));
+  EXPECT_EQ(run.exitCode, 1u) << run.output;
+  EXPECT_TRUE(Contains(run.output, "failed  " + notes + ": not supported")) << run.output;
+  EXPECT_FALSE(Exists(files.Path() + "\\notes.png"));
+}
+
+TEST_F(ToolRunTest, DisplaySettingsHoldForTheRunAndAreRestoredAfterIt) {
+  const SettingsKey key;
+  const char* const names[] = {"AlphaType", "ColorLight", "ColorDark", "GridSizeX", "GridSizeY"};
+  std::vector<SavedValue> before;
+  for (const char* name : names) before.push_back(key.Get(name));
+
+  // A known starting point: one value stored, one absent, one of another type.
+  key.PutDword("AlphaType", 0);
+  key.Put(SavedValue{"ColorLight", false, 0, {}});
+  key.Put(SavedValue{"GridSizeX", true, REG_BINARY, Bytes{5, 0}});
+
+  TempFolder files;
+  const std::string hat = Cel("hat");
+  const ToolRun run = RunTool("--alpha-type 1 --color-light 0x0000FF --grid-x 3 -o " +
+                              Quote(files.Path()) + " " + Quote(hat));
+  EXPECT_EQ(run.exitCode, 0u) << run.output;
+
+  const SavedValue alpha = key.Get("AlphaType");
+  EXPECT_TRUE(alpha.existed && alpha.type == REG_DWORD && alpha.data == (Bytes{0, 0, 0, 0}));
+  EXPECT_FALSE(key.Get("ColorLight").existed);
+  const SavedValue grid = key.Get("GridSizeX");
+  EXPECT_TRUE(grid.existed && grid.type == REG_BINARY && grid.data == (Bytes{5, 0}));
+
+  // The picture was made with transparency ignored, which shows: the blended one differs.
+  key.PutDword("AlphaType", 1);
+  const Picture unblended = Decode(*host, hat, false);
+  key.PutDword("AlphaType", 0);
+  const Picture blended = Decode(*host, hat, false);
+  const Picture written = Load(files.Path() + "\\hat.png");
+  EXPECT_TRUE(SamePicture(unblended, written));
+  EXPECT_FALSE(SamePicture(blended, written));
+
+  // Pattern settings alone, with no AlphaType stored: AlphaType 0 is stored
+  // for the run too, so they show; afterwards it is gone again.
+  key.Put(SavedValue{"AlphaType", false, 0, {}});
+  const ToolRun pattern = RunTool("--grid-x 3 --grid-y 2 --color-dark 0x804020 -o " +
+                                  Quote(files.Path() + "\\pattern") + " " + Quote(hat));
+  EXPECT_EQ(pattern.exitCode, 0u) << pattern.output;
+  EXPECT_TRUE(Contains(pattern.output, "note    AlphaType is not stored")) << pattern.output;
+  EXPECT_FALSE(key.Get("AlphaType").existed);
+  key.PutDword("AlphaType", 0);
+  key.PutDword("GridSizeX", 3);
+  key.PutDword("GridSizeY", 2);
+  key.PutDword("ColorDark", 0x804020);
+  const Picture patterned = Decode(*host, hat, false);
+  EXPECT_TRUE(SamePicture(patterned, Load(files.Path() + "\\pattern\\hat.png")));
+  EXPECT_FALSE(SamePicture(blended, patterned));
+
+  for (const SavedValue& value : before) key.Put(value);
+}
+
+}  // namespace

@@ -1,0 +1,156 @@
+#include "convert_file.h"
+
+#include <cstring>
+
+#include "file_io.h"
+#include "result_codes.h"
+
+namespace {
+
+// A block that GetPicture handed over: the host owns it and frees it.
+class LocalBlock {
+ public:
+  explicit LocalBlock(HLOCAL handle) : handle_(handle) {}
+  ~LocalBlock() {
+    if (handle_ != nullptr) LocalFree(handle_);
+  }
+  LocalBlock(const LocalBlock&) = delete;
+  LocalBlock& operator=(const LocalBlock&) = delete;
+  HLOCAL Get() const { return handle_; }
+
+ private:
+  HLOCAL handle_;
+};
+
+// The block's bytes for the life of the object.
+class LockedBlock {
+ public:
+  explicit LockedBlock(HLOCAL handle)
+      : handle_(handle),
+        data_(handle != nullptr ? static_cast<const std::uint8_t*>(LocalLock(handle)) : nullptr),
+        size_(data_ != nullptr ? LocalSize(handle) : 0) {}
+  ~LockedBlock() {
+    if (data_ != nullptr) LocalUnlock(handle_);
+  }
+  LockedBlock(const LockedBlock&) = delete;
+  LockedBlock& operator=(const LockedBlock&) = delete;
+  const std::uint8_t* Data() const { return data_; }
+  std::size_t Size() const { return size_; }
+
+ private:
+  HLOCAL handle_;
+  const std::uint8_t* data_;
+  std::size_t size_;
+};
+
+std::string Failed(const char* call, int code) {
+  return DescribeResult(code) + " (" + call + " returned " + std::to_string(code) + ")";
+}
+
+// What the plug-in is handed: the file's name, or its bytes in memory. The
+// bytes carry kHeadSize zeros past the end, so a plug-in that reads a header
+// beyond a short file still reads the host's memory; the length stays true.
+struct Source {
+  std::string fullPath;
+  ByteBuffer bytes;
+  LONG length = 0;
+  bool memory = false;
+  ByteBuffer head;
+
+  const char* Argument() const {
+    return memory ? reinterpret_cast<const char*>(bytes.data()) : fullPath.c_str();
+  }
+  UINT Flags() const { return memory ? kInputMemory : kInputFile; }
+};
+
+// Reads what the calls need and asks IsSupported; false with report.failure set otherwise.
+bool Prepare(const PluginLibrary& plugin, const std::string& path, bool memory, Source& source,
+             FileReport& report) {
+  source.fullPath = FullPath(path);
+  source.memory = memory;
+  bool read = false;
+  if (memory) {
+    read = ReadWhole(source.fullPath, source.bytes);
+    source.length = static_cast<LONG>(source.bytes.size());
+    source.head.assign(kHeadSize, 0);
+    std::memcpy(source.head.data(), source.bytes.data(),
+                source.bytes.size() < kHeadSize ? source.bytes.size() : kHeadSize);
+    source.bytes.resize(source.bytes.size() + kHeadSize, 0);
+  } else {
+    read = ReadHead(source.fullPath, source.head);
+  }
+  if (!read) {
+    report.failure = "file failed to open (the host cannot read it)";
+    return false;
+  }
+  if (plugin.IsSupported(source.fullPath, source.head.data()) == 0) {
+    report.failure = "not supported (IsSupported answered 0)";
+    return false;
+  }
+  return true;
+}
+
+bool QueryInfo(const PluginLibrary& plugin, const Source& source, FileReport& report) {
+  PictureInfo info = {};
+  const int code = plugin.GetPictureInfo(source.Argument(), source.length, source.Flags(), &info);
+  if (code != kResultSuccess) {
+    report.failure = Failed("GetPictureInfo", code);
+    return false;
+  }
+  if (info.info != nullptr) {
+    // Optional text about the picture; the host frees it.
+    LocalBlock block(info.info);
+    LockedBlock text(block.Get());
+    if (text.Data() != nullptr)
+      report.infoText.assign(reinterpret_cast<const char*>(text.Data()),
+                             strnlen(reinterpret_cast<const char*>(text.Data()), text.Size()));
+    info.info = nullptr;
+  }
+  report.info = info;
+  return true;
+}
+
+}  // namespace
+
+FileReport ProbeFile(const PluginLibrary& plugin, const std::string& path, bool memory) {
+  FileReport report;
+  Source source;
+  if (!Prepare(plugin, path, memory, source, report)) return report;
+  report.ok = QueryInfo(plugin, source, report);
+  return report;
+}
+
+FileReport DecodeFile(const PluginLibrary& plugin, const std::string& path, bool memory) {
+  FileReport report;
+  Source source;
+  if (!Prepare(plugin, path, memory, source, report)) return report;
+  if (!QueryInfo(plugin, source, report)) return report;
+
+  HLOCAL infoHandle = nullptr;
+  HLOCAL pixelHandle = nullptr;
+  const int code = plugin.GetPicture(source.Argument(), source.length, source.Flags(), &infoHandle,
+                                     &pixelHandle);
+  if (code != kResultSuccess) {
+    // On failure the handles are not the host's to free.
+    report.failure = Failed("GetPicture", code);
+    return report;
+  }
+  LocalBlock infoBlock(infoHandle);
+  LocalBlock pixelBlock(pixelHandle);
+  if (infoHandle == nullptr || pixelHandle == nullptr) {
+    report.failure = "GetPicture returned 0 without both bitmap blocks";
+    return report;
+  }
+  LockedBlock infoBytes(infoBlock.Get());
+  LockedBlock pixelBytes(pixelBlock.Get());
+  DibReadResult dib =
+      ReadDib(infoBytes.Data(), infoBytes.Size(), pixelBytes.Data(), pixelBytes.Size());
+  if (!dib.ok) {
+    report.failure = "unusable bitmap from GetPicture: " + dib.error;
+    return report;
+  }
+  report.bitmapDepth = dib.bitCount;
+  report.picture = std::move(dib.image);
+  report.ok = true;
+  return report;
+}

@@ -1,0 +1,23 @@
+// One file taken through the plug-in as a viewer takes it: IsSupported with
+// the first 2 KB, GetPictureInfo, and GetPicture, whose two blocks are read
+// and freed with LocalFree.
+#pragma once
+
+#include <string>
+
+#include "dib_image.h"
+#include "plugin_library.h"
+
+struct FileReport {
+  bool ok = false;
+  std::string failure;  // what went wrong, e.g. "file failed to open (GetPicture returned 6)"
+  PictureInfo info = {};
+  std::string infoText;  // the optional text block of GetPictureInfo
+  int bitmapDepth = 0;   // biBitCount of the bitmap that GetPicture returned
+  RgbImage picture;
+};
+
+// IsSupported and GetPictureInfo only.
+FileReport ProbeFile(const PluginLibrary& plugin, const std::string& path, bool memory);
+// The whole road, ending in the picture as RGB.
+FileReport DecodeFile(const PluginLibrary& plugin, const std::string& path, bool memory);

@@ -1,0 +1,86 @@
+#include "plugin_library.h"
+
+#include <cstdint>
+
+static_assert(sizeof(void*) == 4,
+              "Susie plug-ins are 32-bit modules, and IsSupported takes a pointer as a DWORD");
+
+namespace {
+
+// The plug-in may report progress; the host never asks it to stop.
+int CALLBACK IgnoreProgress(int, int, LONG) { return 0; }
+
+template <typename Fn>
+Fn Export(HMODULE module, const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+}  // namespace
+
+PluginLibrary::~PluginLibrary() {
+  if (module_ != nullptr) FreeLibrary(module_);
+}
+
+bool PluginLibrary::Load(const std::string& path, std::string& error) {
+  module_ = LoadLibraryA(path.c_str());
+  if (module_ == nullptr) {
+    error = "cannot load " + path + " (Windows error " + std::to_string(GetLastError()) + ")";
+    return false;
+  }
+  getPluginInfo_ = Export<GetPluginInfoFn>(module_, "GetPluginInfo");
+  isSupported_ = Export<IsSupportedFn>(module_, "IsSupported");
+  getPictureInfo_ = Export<GetPictureInfoFn>(module_, "GetPictureInfo");
+  getPicture_ = Export<GetPictureFn>(module_, "GetPicture");
+  const char* missing = getPluginInfo_ == nullptr    ? "GetPluginInfo"
+                        : isSupported_ == nullptr    ? "IsSupported"
+                        : getPictureInfo_ == nullptr ? "GetPictureInfo"
+                        : getPicture_ == nullptr     ? "GetPicture"
+                                                     : nullptr;
+  if (missing != nullptr) {
+    error = path + " does not export " + missing + ": not a Susie import plug-in";
+    return false;
+  }
+  // "00IN": interface version 00, an import filter.
+  const std::string version = Info(0);
+  if (version.size() != 4 || version.compare(2, 2, "IN") != 0) {
+    error = path + " reports interface \"" + version + "\", not an import plug-in (\"00IN\")";
+    return false;
+  }
+  return true;
+}
+
+std::string PluginLibrary::Info(int index) const {
+  char buffer[1024] = {};
+  const int length = getPluginInfo_(index, buffer, sizeof buffer);
+  if (length <= 0) return std::string();
+  buffer[sizeof buffer - 1] = '\0';
+  return std::string(buffer);
+}
+
+std::vector<PluginFormat> PluginLibrary::Formats() const {
+  std::vector<PluginFormat> formats;
+  // Pairs of pattern and description follow the version and the name; a
+  // plug-in ends the list by answering 0. The bound guards against one that never does.
+  for (int index = 2; index < 2 + 2 * 64; index += 2) {
+    const std::string pattern = Info(index);
+    if (pattern.empty()) break;
+    formats.push_back(PluginFormat{pattern, Info(index + 1)});
+  }
+  return formats;
+}
+
+int PluginLibrary::IsSupported(const std::string& fileName, const void* head) const {
+  return isSupported_(fileName.c_str(), static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(head)));
+}
+
+int PluginLibrary::GetPictureInfo(const char* source, LONG length, UINT flags,
+                                  PictureInfo* info) const {
+  return getPictureInfo_(source, length, flags, info);
+}
+
+int PluginLibrary::GetPicture(const char* source, LONG length, UINT flags, HLOCAL* infoBlock,
+                              HLOCAL* pixelBlock) const {
+  *infoBlock = nullptr;
+  *pixelBlock = nullptr;
+  return getPicture_(source, length, flags, infoBlock, pixelBlock, IgnoreProgress, 0);
+}
