@@ -31,13 +31,42 @@ fi
 
 # 32-bit Wine needs a kernel that runs i386 programs. Where it does not (IA-32
 # emulation switched off), i386 programs are handed to qemu's user-mode
-# emulator through binfmt_misc.
-if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
-  binfmt=/proc/sys/fs/binfmt_misc
-  [ -e $binfmt/register ] || mount -t binfmt_misc binfmt_misc $binfmt
-  if [ ! -e $binfmt/qemu-i386 ]; then
-    echo "setup: running i386 programs through qemu-i386-static"
-    printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' >$binfmt/register
+# emulator through binfmt_misc. Debian 13's emulator is used: it is a static
+# program that runs here, and it starts Wine some thirty times faster than
+# Debian 12's (whose qemu-user-static stays as the fallback).
+binfmt=/proc/sys/fs/binfmt_misc
+emulator=/opt/tamsa-qemu/qemu-i386
+fetch_emulator() {
+  local work mirror
+  work=$(mktemp -d)
+  mirror=$(awk '/^URIs:/{print $2; exit}' /etc/apt/sources.list.d/debian.sources 2>/dev/null)
+  [ -n "$mirror" ] || mirror=http://deb.debian.org/debian
+  echo "deb $mirror trixie main" >"$work/sources.list"
+  mkdir -p "$work/lists/partial"
+  local opts=(-o Dir::Etc::sourcelist="$work/sources.list" -o Dir::Etc::sourceparts=-
+    -o Dir::State::Lists="$work/lists" -o APT::Architectures::=amd64 -o APT::Sandbox::User=root)
+  if apt-get "${opts[@]}" update -qq >/dev/null 2>&1 &&
+    (cd "$work" && apt-get "${opts[@]}" download -qq qemu-user >/dev/null 2>&1) &&
+    dpkg -x "$work"/qemu-user_*.deb "$work/root" &&
+    "$work/root/usr/bin/qemu-i386" --version >/dev/null 2>&1; then
+    mkdir -p "$(dirname "$emulator")"
+    cp "$work/root/usr/bin/qemu-i386" "$emulator"
+  fi
+  rm -rf "$work"
+}
+register_emulator() {
+  local interpreter=$1
+  [ -e $binfmt/qemu-i386 ] && echo -1 >$binfmt/qemu-i386
+  printf '%s' ":qemu-i386:M::\\x7fELF\\x01\\x01\\x01\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x02\\x00\\x03\\x00:\\xff\\xff\\xff\\xff\\xff\\xfe\\xfe\\x00\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xfe\\xff\\xff\\xff:$interpreter:F" >$binfmt/register
+}
+[ -e $binfmt/register ] || mount -t binfmt_misc binfmt_misc $binfmt 2>/dev/null || true
+if [ -e $binfmt/qemu-i386 ] || ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+  [ -x $emulator ] || fetch_emulator
+  wanted=/usr/bin/qemu-i386-static
+  [ -x $emulator ] && wanted=$emulator
+  if ! grep -qx "interpreter $wanted" $binfmt/qemu-i386 2>/dev/null; then
+    echo "setup: running i386 programs through $wanted"
+    register_emulator $wanted
   fi
   /lib/ld-linux.so.2 --version >/dev/null 2>&1 || { echo "setup: cannot run i386 programs" >&2; exit 1; }
 fi
