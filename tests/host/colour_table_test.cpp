@@ -47,18 +47,8 @@ Bytes Pattern(std::size_t size, unsigned seed) {
   return bytes;
 }
 
-class ColourTable : public ::testing::Test {
+class ColourTable : public PluginSuite {
  protected:
-  static void SetUpTestSuite() { host = new PluginHost; }
-  static void TearDownTestSuite() {
-    delete host;
-    host = nullptr;
-  }
-  void SetUp() override {
-    ASSERT_NE(host->module, nullptr) << "cannot load " << TAMSA_SPI_PATH;
-    ASSERT_NE(host->getPicture, nullptr);
-  }
-
   // The colour table of the decoded picture, or an empty list on failure.
   static Quads Decode(const char* source, UINT flags) {
     HLOCAL info = nullptr;
@@ -79,10 +69,7 @@ class ColourTable : public ::testing::Test {
     return quads;
   }
   static Quads DecodeFile(const std::string& path) { return Decode(path.c_str(), 0); }
-
-  static PluginHost* host;
 };
-PluginHost* ColourTable::host = nullptr;
 
 TEST_F(ColourTable, EachCelGetsThePaletteFileItsConfigurationNames) {
   TempFolder set;

@@ -62,18 +62,8 @@ Bytes TakeBlock(HLOCAL block, SIZE_T* size, bool* movable, bool* unlocked) {
   return bytes;
 }
 
-class Picture : public ::testing::Test {
+class Picture : public PluginSuite {
  protected:
-  static void SetUpTestSuite() { host = new PluginHost; }
-  static void TearDownTestSuite() {
-    delete host;
-    host = nullptr;
-  }
-  void SetUp() override {
-    ASSERT_NE(host->module, nullptr) << "cannot load " << TAMSA_SPI_PATH;
-    ASSERT_NE(host->getPicture, nullptr);
-  }
-
   static Decoded Call(LPCSTR source, LONG length, UINT flags) {
     // Not null on entry, so that a result that leaves them alone shows.
     HLOCAL info = reinterpret_cast<HLOCAL>(static_cast<ULONG_PTR>(0x10));
@@ -117,11 +107,9 @@ class Picture : public ::testing::Test {
     EXPECT_TRUE(d.pixelsNull);
   }
 
-  static PluginHost* host;
   SettingsKeyGuard settings;
   TempFolder folder;
 };
-PluginHost* Picture::host = nullptr;
 
 Bytes Pixels32(int count, std::uint8_t b, std::uint8_t g, std::uint8_t r, std::uint8_t a) {
   Bytes bytes;

@@ -1,6 +1,7 @@
 // The plug-in loaded as a host loads it: LoadLibraryA and GetProcAddress.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include "plugin/plugin_api.h"
@@ -36,4 +37,26 @@ struct PluginHost {
   }
   PluginHost(const PluginHost&) = delete;
   PluginHost& operator=(const PluginHost&) = delete;
+};
+
+// A test suite sharing one loaded plug-in; each test first checks that it
+// loaded and exports every function.
+class PluginSuite : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { host = new PluginHost; }
+  static void TearDownTestSuite() {
+    delete host;
+    host = nullptr;
+  }
+  void SetUp() override {
+    ASSERT_NE(host->module, nullptr) << "cannot load " << TAMSA_SPI_PATH;
+    ASSERT_NE(host->getPluginInfo, nullptr);
+    ASSERT_NE(host->isSupported, nullptr);
+    ASSERT_NE(host->getPictureInfo, nullptr);
+    ASSERT_NE(host->getPicture, nullptr);
+    ASSERT_NE(host->getPreview, nullptr);
+    ASSERT_NE(host->configurationDlg, nullptr);
+  }
+
+  static inline PluginHost* host = nullptr;
 };

@@ -10,31 +10,15 @@
 
 namespace {
 
-class Probe : public ::testing::Test {
+class Probe : public PluginSuite {
  protected:
-  static void SetUpTestSuite() { host = new PluginHost; }
-  static void TearDownTestSuite() {
-    delete host;
-    host = nullptr;
-  }
-  void SetUp() override {
-    ASSERT_NE(host->module, nullptr) << "cannot load " << TAMSA_SPI_PATH;
-    ASSERT_NE(host->getPluginInfo, nullptr);
-    ASSERT_NE(host->isSupported, nullptr);
-    ASSERT_NE(host->getPictureInfo, nullptr);
-    ASSERT_NE(host->getPreview, nullptr);
-  }
-
   // IsSupported with a zero-padded 2 KB buffer of the file's first bytes.
   static int SupportedFromBuffer(const char* name, const Bytes& bytes) {
     char buffer[2048] = {};
     std::memcpy(buffer, bytes.data(), bytes.size() < sizeof buffer ? bytes.size() : sizeof buffer);
     return host->isSupported(name, static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(buffer)));
   }
-
-  static PluginHost* host;
 };
-PluginHost* Probe::host = nullptr;
 
 TEST_F(Probe, PluginInfoStrings) {
   char buffer[256];
