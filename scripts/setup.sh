@@ -59,7 +59,12 @@ register_emulator() {
   [ -e $binfmt/qemu-i386 ] && echo -1 >$binfmt/qemu-i386
   printf '%s' ":qemu-i386:M::\\x7fELF\\x01\\x01\\x01\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x02\\x00\\x03\\x00:\\xff\\xff\\xff\\xff\\xff\\xfe\\xfe\\x00\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xfe\\xff\\xff\\xff:$interpreter:F" >$binfmt/register
 }
-[ -e $binfmt/register ] || mount -t binfmt_misc binfmt_misc $binfmt 2>/dev/null || true
+# The registration outlives the mount; a mount made here is undone below, so
+# that nothing stays mounted inside a chroot's /proc.
+mounted_here=
+if [ ! -e $binfmt/register ] && mount -t binfmt_misc binfmt_misc $binfmt 2>/dev/null; then
+  mounted_here=1
+fi
 if [ -e $binfmt/qemu-i386 ] || ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
   [ -x $emulator ] || fetch_emulator
   wanted=/usr/bin/qemu-i386-static
@@ -70,6 +75,7 @@ if [ -e $binfmt/qemu-i386 ] || ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; t
   fi
   /lib/ld-linux.so.2 --version >/dev/null 2>&1 || { echo "setup: cannot run i386 programs" >&2; exit 1; }
 fi
+[ -n "$mounted_here" ] && umount $binfmt
 
 # The double-byte tests run with code page 932.
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf8$'; then
