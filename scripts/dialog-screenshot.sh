@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Photographs the settings dialog as a user sees it: tools/showdialog opens it
 # through tamsa.spi under Wine, on a virtual X display of this script's own,
-# with the dialog's "MS Gothic" mapped to the installed IPA Gothic; the
-# dialog's rectangle is cut from the screen and saved as a PNG.
+# in a Japanese locale, with the dialog's "MS Gothic" mapped to the installed
+# IPA Gothic; the dialog's rectangle is cut from the screen and saved as a PNG.
 #
 #   scripts/dialog-screenshot.sh [BUILD-DIR] [OUTPUT]
 # BUILD-DIR defaults to build/win (needs the tamsa_spi and showdialog
@@ -47,7 +47,8 @@ if ! grep -qs '^"Decorated"="N"' "$WINEPREFIX/user.reg"; then
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
 fi
 
-wine "$host" "Z:$plugin" "Z:$work/done" 900 >"$work/shown" 2>"$work/errors" &
+# The dialog is an ANSI one: Wine shows its Japanese texts only with code page 932.
+LC_ALL=ja_JP.UTF-8 wine "$host" "Z:$plugin" "Z:$work/done" 900 >"$work/shown" 2>"$work/errors" &
 host_pid=$!
 for _ in $(seq 9000); do
   grep -q '^shown' "$work/shown" && break

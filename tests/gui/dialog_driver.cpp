@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -61,6 +62,25 @@ HWND FindSettingsDialog() {
   return dialog != nullptr && IsWindowVisible(dialog) ? dialog : nullptr;
 }
 
+namespace {
+
+BOOL CALLBACK ConsiderAnyDialog(HWND window, LPARAM context) {
+  if (IsDialogClass(window) && IsWindowVisible(window)) {
+    *reinterpret_cast<HWND*>(context) = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// Any dialog the thread shows, whatever its caption says.
+HWND FindDialogOf(DWORD thread) {
+  HWND found = nullptr;
+  EnumThreadWindows(thread, ConsiderAnyDialog, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+}  // namespace
+
 DialogRun RunSettingsDialog(ConfigurationDlgFn configure, HWND parent, int function,
                             const std::function<void(HWND dialog)>& drive) {
   DialogRun run;
@@ -69,10 +89,27 @@ DialogRun RunSettingsDialog(ConfigurationDlgFn configure, HWND parent, int funct
   const DWORD hostThread = GetCurrentThreadId();
   std::thread user([&] {
     HWND dialog = nullptr;
+    HWND stranger = nullptr;
     WaitUntil([&] {
       dialog = FindSettingsDialog();
-      return dialog != nullptr || returned.load();
+      if (dialog == nullptr) stranger = FindDialogOf(hostThread);
+      return dialog != nullptr || stranger != nullptr || returned.load();
     });
+    if (dialog == nullptr && stranger != nullptr) {
+      // Under Wine an ANSI dialog's caption passes through the code page: a
+      // non-Japanese one turns it into question marks. Cancelled here, or the
+      // host's thread would wait in the dialog for ever.
+      wchar_t wide[64] = {};
+      GetWindowTextW(stranger, wide, 64);
+      char caption[256] = {};
+      // Reported in UTF-8, as gtest prints it.
+      WideCharToMultiByte(CP_UTF8, 0, wide, -1, caption, sizeof caption, nullptr, nullptr);
+      ADD_FAILURE()
+          << "a dialog appeared, but not captioned \"Tamsa - \xE8\xA8\xAD\xE5\xAE\x9A\" (code page "
+          << GetACP() << "; Japanese texts need 932, under Wine LC_ALL=ja_JP.UTF-8): " << caption;
+      CloseWhatIsLeft(stranger);
+      return;
+    }
     if (dialog == nullptr) return;
     appeared = true;
     EXPECT_EQ(GetWindowThreadProcessId(dialog, nullptr), hostThread)
@@ -214,6 +251,9 @@ void AddCustomColour(HWND chooser, COLORREF colour) {
 }
 
 bool PickFirstCustomColour(HWND chooser) {
+  // Wine's chooser updates its red, green and blue fields only while they
+  // show: picked in the short form, the fields would keep the old colour.
+  ShowFullChooser(chooser);
   const HWND cells = GetDlgItem(chooser, COLOR_CUSTOM1);
   if (cells == nullptr) return false;
   RECT area;
