@@ -6,6 +6,7 @@
 #include <string>
 
 #include "host/plugin_host.h"
+#include "support/guarded_page.h"
 #include "support/settings_registry.h"
 #include "support/test_files.h"
 
@@ -389,14 +390,8 @@ Bytes PaddedToWhatItsHeaderCallsFor(const Bytes& data) {
 // the end of a committed page and the next page cannot be read, so reading
 // past the host's length faults.
 TEST_F(Picture, ShortDataNeverReadPastItsEnd) {
-  SYSTEM_INFO system;
-  GetSystemInfo(&system);
-  const DWORD page = system.dwPageSize;
-  BYTE* region =
-      static_cast<BYTE*>(VirtualAlloc(nullptr, 2 * page, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-  ASSERT_NE(region, nullptr);
-  DWORD old = 0;
-  ASSERT_TRUE(VirtualProtect(region + page, page, PAGE_NOACCESS, &old));
+  GuardedPage guarded;
+  ASSERT_TRUE(guarded.Valid());
 
   Bytes alpha;
   for (int i = 0; i < 9; ++i) {
@@ -411,8 +406,8 @@ TEST_F(Picture, ShortDataNeverReadPastItsEnd) {
   for (const Bytes& cel : cels) {
     // The whole cel at the very end of the page, length 0: only what the
     // header calls for is read.
-    std::memcpy(region + page - cel.size(), cel.data(), cel.size());
-    const Decoded whole = Call(reinterpret_cast<LPCSTR>(region + page - cel.size()), 0, 1);
+    const Decoded whole =
+        Call(reinterpret_cast<LPCSTR>(guarded.Place(cel.data(), cel.size())), 0, 1);
     EXPECT_EQ(whole.pixels, FromMemory(cel).pixels);
 
     for (std::size_t cut = 0; cut < cel.size(); ++cut) {
@@ -429,15 +424,13 @@ TEST_F(Picture, ShortDataNeverReadPastItsEnd) {
       }
 
       if (cut == 0) continue;  // length 0 would mean unbounded data
-      BYTE* data = region + page - cut;
-      std::memcpy(data, prefix.data(), cut);
+      const BYTE* data = guarded.Place(prefix.data(), cut);
       const Decoded memory = Call(reinterpret_cast<LPCSTR>(data), static_cast<LONG>(cut), 1);
       ASSERT_EQ(memory.code, expected.code) << label;
       EXPECT_EQ(memory.info, expected.info) << label;
       EXPECT_EQ(memory.pixels, expected.pixels) << label;
     }
   }
-  VirtualFree(region, 0, MEM_RELEASE);
 
   // Rows that came from the data are exact, the rest zero.
   const Bytes rows = Counting(15);

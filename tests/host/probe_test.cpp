@@ -6,6 +6,7 @@
 #include <string>
 
 #include "host/plugin_host.h"
+#include "support/guarded_page.h"
 #include "support/test_files.h"
 
 namespace {
@@ -144,19 +145,12 @@ TEST_F(Probe, PictureInfoModesAndFlags) {
 // The host's data ends at the end of a committed page; the next page cannot be
 // read, so any read past the length the host gave faults.
 TEST_F(Probe, PictureInfoInMemoryReadsNoFurtherThanTheLength) {
-  SYSTEM_INFO system;
-  GetSystemInfo(&system);
-  const DWORD page = system.dwPageSize;
-  BYTE* region =
-      static_cast<BYTE*>(VirtualAlloc(nullptr, 2 * page, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-  ASSERT_NE(region, nullptr);
-  DWORD old = 0;
-  ASSERT_TRUE(VirtualProtect(region + page, page, PAGE_NOACCESS, &old));
+  GuardedPage guarded;
+  ASSERT_TRUE(guarded.Valid());
 
   const Bytes cel = HeadedCel(0x20, 8, 0x1234, 0x0056);
   for (LONG length : {12L, 11L, 9L, 4L, 1L}) {
-    BYTE* data = region + page - length;
-    std::memcpy(data, cel.data(), length);
+    const BYTE* data = guarded.Place(cel.data(), length);
     PictureInfo info;
     ASSERT_EQ(host->getPictureInfo(reinterpret_cast<LPCSTR>(data), length, 1, &info), 0);
     // With the magic but not the depth byte, the depth reads as zero.
@@ -165,7 +159,6 @@ TEST_F(Probe, PictureInfoInMemoryReadsNoFurtherThanTheLength) {
     EXPECT_EQ(info.width, length >= 10 ? 0x1234 : length >= 9 ? 0x34 : headed ? 0 : 'K') << length;
     EXPECT_EQ(info.height, length >= 12 ? 0x56 : length >= 11 ? 0x56 : 0) << length;
   }
-  VirtualFree(region, 0, MEM_RELEASE);
 }
 
 TEST_F(Probe, PreviewIsDeclined) {
