@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "gui/call_ledger.h"
+#include "support/call_ledger.h"
 #include "gui/dialog_driver.h"
 #include "host/plugin_host.h"
 #include "settings/dialog_ids.h"

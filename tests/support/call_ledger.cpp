@@ -1,4 +1,4 @@
-#include "gui/call_ledger.h"
+#include "support/call_ledger.h"
 
 #include <mutex>
 #include <set>
