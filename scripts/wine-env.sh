@@ -41,8 +41,14 @@ start_wine_session() {
   wine wineboot.exe >/dev/null 2>&1 </dev/null
 }
 
+# Waits until Wine and Xvfb have really ended, so that nothing of the run
+# still holds the build folder, /dev or a chroot's mounts afterwards.
 stop_wine_session() {
   wineserver -k 2>/dev/null
-  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
+  wineserver -w 2>/dev/null
+  if [ -n "${xvfb_pid:-}" ]; then
+    kill "$xvfb_pid" 2>/dev/null
+    wait "$xvfb_pid" 2>/dev/null
+  fi
   return 0
 }
