@@ -6,6 +6,7 @@
 #include "cel/read_file.h"
 #include "palette/palette_search.h"
 #include "palette/text_utils.h"
+#include "plugin/ansi_text.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include "palette/cnf.h"
 #include "palette/line_buffer.h"
 #include "palette/text_utils.h"
+#include "plugin/ansi_text.h"
 
 namespace {
 
@@ -74,10 +75,6 @@ bool FirstPaletteFile(const char* folder, char* out, std::size_t outSize) {
 }
 
 }  // namespace
-
-const char* AnsiNextChar(const char* text) { return CharNextA(text); }
-
-int AnsiCompareNoCase(const char* a, const char* b) { return lstrcmpiA(a, b); }
 
 int FindPaletteFile(char* out, const char* celPath, int outSize) {
   if (out == nullptr || outSize < 2) return -1;

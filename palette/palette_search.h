@@ -9,7 +9,3 @@
 // named in out (0: each palette file of a configuration holds its own
 // colours). Uses the process-wide line store; not re-entrant.
 int FindPaletteFile(char* out, const char* celPath, int outSize);
-
-// The system's ANSI string functions in the shape the core takes them.
-const char* AnsiNextChar(const char* text);
-int AnsiCompareNoCase(const char* a, const char* b);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "cel/cel_format.h"
+#include "plugin/ansi_text.h"
 #include "plugin/module.h"
 #include "plugin/plugin_api.h"
 
@@ -16,8 +17,6 @@ constexpr const char* kPluginInfo[] = {
     "*.cel",
     "Kiss Cel file",
 };
-
-int CompareNoCase(const char* a, const char* b) { return lstrcmpiA(a, b); }
 
 // A data argument whose high word is zero is a file handle, not a pointer.
 bool IsFileHandle(DWORD data) { return HIWORD(data) == 0; }
@@ -46,7 +45,7 @@ extern "C" int WINAPI IsSupported(LPCSTR fileName, DWORD data) {
   } else {
     std::memcpy(window, reinterpret_cast<const BYTE*>(static_cast<ULONG_PTR>(data)), sizeof window);
   }
-  return PassesQuickTest(ByteView{window, sizeof window}, fileName, CompareNoCase) ? 1 : 0;
+  return PassesQuickTest(ByteView{window, sizeof window}, fileName, AnsiCompareNoCase) ? 1 : 0;
 }
 
 extern "C" int WINAPI GetPictureInfo(LPCSTR source, LONG length, UINT flags, PictureInfo* info) {

@@ -8,6 +8,7 @@
 
 #include "palette/palette_search.h"
 #include "palette/text_utils.h"
+#include "plugin/ansi_text.h"
 #include "support/test_files.h"
 
 namespace {
