@@ -3,10 +3,13 @@
 # Idempotent: when everything is present it prints nothing and changes nothing.
 set -euo pipefail
 
+top=$(cd "$(dirname "$0")/.." && pwd)
+source "$top/scripts/apt-install.sh"
+
 packages=(
   cmake ninja-build make g++ git pkg-config file
-  g++-mingw-w64-i686 binutils-mingw-w64-i686
-  wine wine32:i386 qemu-user-static
+  g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
+  wine wine32:i386 wine64 fonts-wine qemu-user-static
   xvfb x11-utils x11-apps imagemagick fonts-ipafont-gothic locales
   googletest libgtest-dev libbenchmark-dev libstb-dev
   clang libclang-rt-14-dev
@@ -22,11 +25,9 @@ for p in "${packages[@]}"; do
 done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  apt_install "${missing[@]}" || exit 1
 elif [ -n "${need_update:-}" ]; then
-  apt-get update -qq
+  update_indexes
 fi
 
 # 32-bit Wine needs a kernel that runs i386 programs. Where it does not (IA-32
@@ -39,8 +40,10 @@ emulator=/opt/tamsa-qemu/qemu-i386
 fetch_emulator() {
   local work mirror
   work=$(mktemp -d)
-  mirror=$(awk '/^URIs:/{print $2; exit}' /etc/apt/sources.list.d/debian.sources 2>/dev/null)
-  [ -n "$mirror" ] || mirror=http://deb.debian.org/debian
+  # The Debian archive this machine's own sources use; without one, no fetch.
+  mirror=$(apt-get indextargets --format '$(RELEASE) $(REPO_URI)' 'Created-By: Packages' 2>/dev/null |
+    awk '$1 !~ /-(security|updates|backports)$/ { print $2; exit }')
+  [ -n "$mirror" ] || { rm -rf "$work"; return 0; }
   echo "deb $mirror trixie main" >"$work/sources.list"
   mkdir -p "$work/lists/partial"
   local opts=(-o Dir::Etc::sourcelist="$work/sources.list" -o Dir::Etc::sourceparts=-

@@ -9,19 +9,32 @@ cd "$top"
 bash scripts/setup.sh || exit 1
 jobs=$(nproc)
 
+# Configures and builds quietly; a failing step shows its whole output.
+build() {
+  local dir=$1
+  shift
+  local log
+  log=$(mktemp)
+  if cmake -S . -B "$dir" -G Ninja "$@" >"$log" 2>&1 && cmake --build "$dir" -j "$jobs" >>"$log" 2>&1; then
+    tail -n 1 "$log"
+    rm -f "$log"
+    return 0
+  fi
+  cat "$log"
+  rm -f "$log"
+  echo "test: the build in $dir failed" >&2
+  return 1
+}
+
 echo "== native build (sanitizers)"
-cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAMSA_SANITIZE=ON >/dev/null &&
-  cmake --build build/native -j "$jobs" | tail -n 1 || exit 1
+build build/native -DCMAKE_BUILD_TYPE=Debug -DTAMSA_SANITIZE=ON || exit 1
 
 echo "== native benchmarks and fuzzers (built, fuzzers run briefly as tests)"
-CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DTAMSA_FUZZ=ON -DTAMSA_BENCH=ON >/dev/null &&
-  cmake --build build/fuzz -j "$jobs" | tail -n 1 || exit 1
+CC=clang CXX=clang++ build build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMSA_FUZZ=ON \
+  -DTAMSA_BENCH=ON || exit 1
 
 echo "== Windows build"
-cmake -S . -B build/win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
-  -DCMAKE_BUILD_TYPE=Release >/dev/null &&
-  cmake --build build/win -j "$jobs" | tail -n 1 || exit 1
+build build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release || exit 1
 
 # Wine: a prefix of the build's own, one persistent server for the whole run,
 # and a virtual display for the dialog.
