@@ -1,11 +1,12 @@
 // GetPicture: a cel, from a file or from the host's memory, decoded into the
 // two movable blocks of a device-independent bitmap that the host then owns.
 #include <cstdint>
-#include <limits>
 
 #include "cel/convert.h"
 #include "cel/picture_palette.h"
 #include "cel/read_file.h"
+#include "plugin/host_data.h"
+#include "plugin/owners.h"
 #include "plugin/plugin_api.h"
 #include "settings/settings_store.h"
 
@@ -39,34 +40,16 @@ class HostBlock {
   bool kept_ = false;
 };
 
-// A movable block locked only while it is being written.
-class LockedBlock {
- public:
-  explicit LockedBlock(HLOCAL handle)
-      : handle_(handle), bytes_(static_cast<std::uint8_t*>(LocalLock(handle))) {}
-  ~LockedBlock() {
-    if (bytes_ != nullptr) LocalUnlock(handle_);
-  }
-  LockedBlock(const LockedBlock&) = delete;
-  LockedBlock& operator=(const LockedBlock&) = delete;
-
-  std::uint8_t* Bytes() const { return bytes_; }
-
- private:
-  HLOCAL handle_;
-  std::uint8_t* bytes_;
-};
-
 }  // namespace
 
-extern "C" int WINAPI GetPicture(LPCSTR source, LONG length, UINT flags, HLOCAL* infoHandle,
-                                 HLOCAL* pixelHandle, ProgressCallback, LONG) {
+extern "C" int WINAPI GetPicture(LPCSTR source, LONG_PTR length, UINT flags, HLOCAL* infoHandle,
+                                 HLOCAL* pixelHandle, ProgressCallback, LONG_PTR) {
   // Without both variables there is nowhere to put the picture.
   if (infoHandle == nullptr || pixelHandle == nullptr) return kResultNotServed;
   *infoHandle = nullptr;
   *pixelHandle = nullptr;
 
-  LocalBlockGuard fileBlock;  // the file's bytes, freed on every way out
+  UniqueLocal fileBlock;  // the file's bytes, freed on every way out
   ByteView cel;
   const char* celPath = nullptr;
   switch (flags & kInputModeMask) {
@@ -75,17 +58,14 @@ extern "C" int WINAPI GetPicture(LPCSTR source, LONG length, UINT flags, HLOCAL*
       DWORD size = 0;
       const int result = ReadFileWhole(source, &block, &size);
       if (result != kResultSuccess) return result;
-      fileBlock.Reset(block);
+      fileBlock.reset(block);
       // A fixed block's handle is its address; the file's size bounds the data.
       cel = ByteView{static_cast<const std::uint8_t*>(block), size};
       celPath = source;
       break;
     }
     case kInputMemory:
-      // A positive length bounds the host's data; otherwise it is unbounded
-      // and only the header and the rows it calls for are read.
-      cel = ByteView{reinterpret_cast<const std::uint8_t*>(source),
-                     HostDataLimit(length, std::numeric_limits<std::size_t>::max())};
+      cel = ByteView{reinterpret_cast<const std::uint8_t*>(source), HostDataSize(length)};
       break;
     default:
       return kResultNotServed;
@@ -104,7 +84,7 @@ extern "C" int WINAPI GetPicture(LPCSTR source, LONG length, UINT flags, HLOCAL*
   if (!pixels.Obtained()) return kResultNoMemory;
 
   {
-    LockedBlock header(info.Handle());
+    LockedLocal header(info.Handle());
     if (header.Bytes() == nullptr) return kResultNoMemory;
     WriteInfoHeader(header.Bytes(), plan);
     // The colour table is complete before any pixel row is written.
@@ -114,7 +94,7 @@ extern "C" int WINAPI GetPicture(LPCSTR source, LONG length, UINT flags, HLOCAL*
   }
   // An empty picture has an empty block, which has nothing to lock.
   if (plan.pixelBytes != 0) {
-    LockedBlock rows(pixels.Handle());
+    LockedLocal rows(pixels.Handle());
     if (rows.Bytes() == nullptr) return kResultNoMemory;
     ConvertPixels(cel, plan, settings, rows.Bytes());
   }

@@ -7,6 +7,7 @@
 #include "palette/palette_search.h"
 #include "palette/text_utils.h"
 #include "plugin/ansi_text.h"
+#include "plugin/owners.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ bool FillFromPaletteFile(std::uint8_t* table, unsigned depth, const char* celPat
   HLOCAL block = nullptr;
   DWORD length = kPaletteReadLength;
   if (ReadFileWhole(path, &block, &length) != 0) return false;
-  LocalBlockGuard guard(block);
+  const UniqueLocal guard(block);
   const ByteView bytes{static_cast<const std::uint8_t*>(block), length};
   const PaletteLayout layout = RecognisePalette(bytes, path, AnsiCompareNoCase);
   if (!layout.recognised) return false;

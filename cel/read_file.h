@@ -9,22 +9,3 @@
 // block's tail zero. Returns 0, 4 (no memory; block null) or 6 (the file
 // did not open; block and length untouched).
 int ReadFileWhole(const char* path, HLOCAL* block, DWORD* length);
-
-// Frees a block of ReadFileWhole's (or any local block) on every way out.
-class LocalBlockGuard {
- public:
-  explicit LocalBlockGuard(HLOCAL block = nullptr) : block_(block) {}
-  ~LocalBlockGuard() {
-    if (block_ != nullptr) LocalFree(block_);
-  }
-  LocalBlockGuard(const LocalBlockGuard&) = delete;
-  LocalBlockGuard& operator=(const LocalBlockGuard&) = delete;
-
-  void Reset(HLOCAL block) {
-    if (block_ != nullptr) LocalFree(block_);
-    block_ = block;
-  }
-
- private:
-  HLOCAL block_;
-};

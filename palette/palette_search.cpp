@@ -9,24 +9,9 @@
 #include "palette/line_buffer.h"
 #include "palette/text_utils.h"
 #include "plugin/ansi_text.h"
+#include "plugin/owners.h"
 
 namespace {
-
-// Ends a directory listing however the search leaves it.
-class FindGuard {
- public:
-  explicit FindGuard(HANDLE handle) : handle_(handle) {}
-  ~FindGuard() {
-    if (Valid()) FindClose(handle_);
-  }
-  FindGuard(const FindGuard&) = delete;
-  FindGuard& operator=(const FindGuard&) = delete;
-  bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE Get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
 
 // Empties the line store however a configuration file's reading ends.
 struct LineBufferGuard {
@@ -49,7 +34,7 @@ bool AskCnf(const char* cnfPath, const char* folder, const char* celName, char* 
   if (ReadFileWhole(cnfPath, &block, &length) != 0) return false;
   CnfAnswer answer;
   {
-    LocalBlockGuard blockGuard(block);
+    const UniqueLocal blockGuard(block);
     LineBufferGuard storeGuard;
     if (LoadLineBuffer(static_cast<const char*>(block), length, kGlobalHeap) != 0) return false;
     answer = ReadCnfForCel(celName, AnsiNextChar, AnsiCompareNoCase);
@@ -66,11 +51,11 @@ bool FirstPaletteFile(const char* folder, char* out, std::size_t outSize) {
   char pattern[kPathBufferSize];
   if (!ComposePath(pattern, sizeof pattern, folder, "*.kcf")) return false;
   WIN32_FIND_DATAA entry;
-  FindGuard find(FindFirstFileA(pattern, &entry));
-  if (!find.Valid()) return false;
+  const UniqueFind find = OwnFind(FindFirstFileA(pattern, &entry));
+  if (find == nullptr) return false;
   do {
     if (ComposePath(out, outSize, folder, entry.cFileName)) return true;
-  } while (FindNextFileA(find.Get(), &entry));
+  } while (FindNextFileA(find.get(), &entry));
   return false;
 }
 
@@ -93,15 +78,15 @@ int FindPaletteFile(char* out, const char* celPath, int outSize) {
   if (!ComposePath(pattern, sizeof pattern, folder, "*.cnf")) return -1;
   {
     WIN32_FIND_DATAA entry;
-    FindGuard find(FindFirstFileA(pattern, &entry));
+    const UniqueFind find = OwnFind(FindFirstFileA(pattern, &entry));
     // Without any configuration file the folder is not a set: no guess.
-    if (!find.Valid()) return -1;
+    if (find == nullptr) return -1;
     do {
       char cnfPath[kPathBufferSize];
       if (!ComposePath(cnfPath, sizeof cnfPath, folder, entry.cFileName)) continue;
       // The first configuration file that places the cel decides.
       if (AskCnf(cnfPath, folder, celName, out, size)) break;
-    } while (FindNextFileA(find.Get(), &entry));
+    } while (FindNextFileA(find.get(), &entry));
   }
   if (out[0] != '\0') return 0;
   return FirstPaletteFile(folder, out, size) ? 0 : -1;

@@ -4,7 +4,9 @@
 
 #include "cel/cel_format.h"
 #include "plugin/ansi_text.h"
+#include "plugin/host_data.h"
 #include "plugin/module.h"
+#include "plugin/owners.h"
 #include "plugin/plugin_api.h"
 
 HINSTANCE ModuleInstance = nullptr;
@@ -18,8 +20,8 @@ constexpr const char* kPluginInfo[] = {
     "Kiss Cel file",
 };
 
-// A data argument whose high word is zero is a file handle, not a pointer.
-bool IsFileHandle(DWORD data) { return HIWORD(data) == 0; }
+// A data argument with no bit above the low 16 is a file handle, not a pointer.
+bool IsFileHandle(DWORD_PTR data) { return (data >> 16) == 0; }
 
 }  // namespace
 
@@ -35,34 +37,34 @@ extern "C" int WINAPI GetPluginInfo(int index, LPSTR buffer, int bufferLength) {
   return lstrlenA(buffer);
 }
 
-extern "C" int WINAPI IsSupported(LPCSTR fileName, DWORD data) {
+extern "C" int WINAPI IsSupported(LPCSTR fileName, DWORD_PTR data) {
   BYTE window[kKissHeaderSize] = {};
   if (IsFileHandle(data)) {
     DWORD read = 0;
     // The host keeps its handle: it is read from where it stands, not moved, not closed.
-    ReadFile(reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(data)), window, sizeof window, &read,
-             nullptr);
+    ReadFile(reinterpret_cast<HANDLE>(data), window, sizeof window, &read, nullptr);
   } else {
-    std::memcpy(window, reinterpret_cast<const BYTE*>(static_cast<ULONG_PTR>(data)), sizeof window);
+    std::memcpy(window, reinterpret_cast<const BYTE*>(data), sizeof window);
   }
   return PassesQuickTest(ByteView{window, sizeof window}, fileName, AnsiCompareNoCase) ? 1 : 0;
 }
 
-extern "C" int WINAPI GetPictureInfo(LPCSTR source, LONG length, UINT flags, PictureInfo* info) {
+extern "C" int WINAPI GetPictureInfo(LPCSTR source, LONG_PTR length, UINT flags,
+                                     PictureInfo* info) {
   BYTE window[kKissHeaderSize] = {};
   switch (flags & kInputModeMask) {
     case kInputFile: {
-      HANDLE file = CreateFileA(source, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-      if (file == INVALID_HANDLE_VALUE) return kResultFileOpenFailed;
+      const UniqueFile file = OwnFile(CreateFileA(source, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+      if (file == nullptr) return kResultFileOpenFailed;
       DWORD read = 0;
-      ReadFile(file, window, sizeof window, &read, nullptr);
-      CloseHandle(file);
+      ReadFile(file.get(), window, sizeof window, &read, nullptr);
       break;
     }
     case kInputMemory:
       // Only the bytes the host says it has are read; the rest stay zero.
-      std::memcpy(window, source, HostDataLimit(length, sizeof window));
+      ByteView{reinterpret_cast<const std::uint8_t*>(source), HostDataSize(length)}.CopyOut(
+          0, window, sizeof window);
       break;
     default:
       return kResultNotServed;
@@ -79,6 +81,7 @@ extern "C" int WINAPI GetPictureInfo(LPCSTR source, LONG length, UINT flags, Pic
   return kResultSuccess;
 }
 
-extern "C" int WINAPI GetPreview(LPCSTR, LONG, UINT, HLOCAL*, HLOCAL*, ProgressCallback, LONG) {
+extern "C" int WINAPI GetPreview(LPCSTR, LONG_PTR, UINT, HLOCAL*, HLOCAL*, ProgressCallback,
+                                 LONG_PTR) {
   return kResultNotServed;
 }

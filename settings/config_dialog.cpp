@@ -7,6 +7,7 @@
 #include <commdlg.h>
 
 #include "plugin/module.h"
+#include "plugin/owners.h"
 #include "plugin/plugin_api.h"
 #include "settings/dialog_ids.h"
 #include "settings/settings_store.h"
@@ -23,49 +24,6 @@ constexpr int kPatternControls[] = {IDC_COLOR_DARK, IDC_COLOR_LIGHT, IDC_GRID_SI
                                     IDC_GRID_SIZE_Y};
 
 static_assert(sizeof(void*) != 4 || sizeof(CHOOSECOLORA) == 36, "CHOOSECOLOR record layout");
-
-class WindowDC {
- public:
-  explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
-  ~WindowDC() {
-    if (dc_ != nullptr) ReleaseDC(window_, dc_);
-  }
-  WindowDC(const WindowDC&) = delete;
-  WindowDC& operator=(const WindowDC&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HWND window_;
-  HDC dc_;
-};
-
-class MemoryDC {
- public:
-  explicit MemoryDC(HDC compatible) : dc_(CreateCompatibleDC(compatible)) {}
-  ~MemoryDC() {
-    if (dc_ != nullptr) DeleteDC(dc_);
-  }
-  MemoryDC(const MemoryDC&) = delete;
-  MemoryDC& operator=(const MemoryDC&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HDC dc_;
-};
-
-class GdiObject {
- public:
-  explicit GdiObject(HGDIOBJ object) : object_(object) {}
-  ~GdiObject() {
-    if (object_ != nullptr) DeleteObject(object_);
-  }
-  GdiObject(const GdiObject&) = delete;
-  GdiObject& operator=(const GdiObject&) = delete;
-  HGDIOBJ get() const { return object_; }
-
- private:
-  HGDIOBJ object_;
-};
 
 // Takes the bitmap out of the swatch and deletes it. Taken rather than only
 // looked at, so the button never holds a deleted bitmap.
@@ -84,9 +42,9 @@ void GiveSwatchBitmap(HWND swatch, COLORREF colour) {
   const int height = outer.bottom - outer.top;
 
   // Declared so that they go in the order memory DC, brush, swatch DC.
-  const WindowDC swatchDC(swatch);
-  const GdiObject brush(CreateSolidBrush(colour));
-  const MemoryDC memory(swatchDC.get());
+  const WindowDc swatchDC(swatch);
+  const UniqueGdiObject brush(CreateSolidBrush(colour));
+  const UniqueMemoryDc memory(CreateCompatibleDC(swatchDC.get()));
   const HBITMAP bitmap = CreateCompatibleBitmap(swatchDC.get(), width, height);
   SelectObject(memory.get(), bitmap);
   SelectObject(memory.get(), brush.get());
@@ -124,14 +82,14 @@ void CentreDialog(HWND dialog, HWND parent) {
   SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
-DWORD ReadOrDefault(const char* name, DWORD fallback) {
+DWORD ReadOrDefault(HKEY key, const char* name, DWORD fallback) {
   DWORD type = 0;
   DWORD value = 0;
-  return ReadSetting(name, &type, &value) ? value : fallback;
+  return ReadSetting(key, name, &type, &value) ? value : fallback;
 }
 
-void WriteNumber(const char* name, DWORD value) {
-  WriteSetting(name, REG_DWORD, &value, sizeof value);
+void WriteNumber(HKEY key, const char* name, DWORD value) {
+  WriteSetting(key, name, REG_DWORD, &value, sizeof value);
 }
 
 void AddStaticEdge(HWND dialog, int id) {
@@ -147,17 +105,22 @@ INT_PTR OnOpen(HWND dialog, HWND parent) {
   CentreDialog(dialog, parent);
 
   const PluginSettings defaults;
-  OpenSettingsKey(HKEY_CURRENT_USER, kSettingsKeyPath);
-  const DWORD alphaType = ReadOrDefault(kAlphaTypeName, defaults.AlphaType);
+  // Created when absent; every value read through this one handle.
+  const UniqueKey key = OpenSettingsKey(HKEY_CURRENT_USER, kSettingsKeyPath);
+  const DWORD alphaType = ReadOrDefault(key.get(), kAlphaTypeName, defaults.AlphaType);
   // Only 0 and 1 name a button; any other value leaves both unchecked.
   SelectAlphaType(dialog, static_cast<int>(IDC_ALPHA_SHOWN + alphaType));
   if (alphaType != 0) EnablePatternControls(dialog, false);
   SetDlgItemInt(dialog, IDC_GRID_SIZE_X,
-                ReadOrDefault(kGridSizeXName, static_cast<DWORD>(defaults.GridSizeX)), FALSE);
+                ReadOrDefault(key.get(), kGridSizeXName, static_cast<DWORD>(defaults.GridSizeX)),
+                FALSE);
   SetDlgItemInt(dialog, IDC_GRID_SIZE_Y,
-                ReadOrDefault(kGridSizeYName, static_cast<DWORD>(defaults.GridSizeY)), FALSE);
-  PaintColorSwatch(dialog, IDC_COLOR_LIGHT, ReadOrDefault(kColorLightName, defaults.ColorLight));
-  PaintColorSwatch(dialog, IDC_COLOR_DARK, ReadOrDefault(kColorDarkName, defaults.ColorDark));
+                ReadOrDefault(key.get(), kGridSizeYName, static_cast<DWORD>(defaults.GridSizeY)),
+                FALSE);
+  PaintColorSwatch(dialog, IDC_COLOR_LIGHT,
+                   ReadOrDefault(key.get(), kColorLightName, defaults.ColorLight));
+  PaintColorSwatch(dialog, IDC_COLOR_DARK,
+                   ReadOrDefault(key.get(), kColorDarkName, defaults.ColorDark));
   AddStaticEdge(dialog, IDC_COLOR_LIGHT);
   AddStaticEdge(dialog, IDC_COLOR_DARK);
   return TRUE;  // the dialog manager focuses the first tab stop, OK
@@ -165,11 +128,14 @@ INT_PTR OnOpen(HWND dialog, HWND parent) {
 
 INT_PTR OnOk(HWND dialog) {
   DeleteSwatchImages(dialog);
-  WriteNumber(kAlphaTypeName, IsDlgButtonChecked(dialog, IDC_ALPHA_SHOWN) == BST_CHECKED ? 0 : 1);
-  WriteNumber(kColorLightName, NumberIn(dialog, IDC_COLOR_LIGHT));
-  WriteNumber(kColorDarkName, NumberIn(dialog, IDC_COLOR_DARK));
-  WriteNumber(kGridSizeXName, NumberIn(dialog, IDC_GRID_SIZE_X));
-  WriteNumber(kGridSizeYName, NumberIn(dialog, IDC_GRID_SIZE_Y));
+  // The key the opening created; a failed open or write goes unnoticed.
+  const UniqueKey key = OpenExistingSettingsKey(HKEY_CURRENT_USER, kSettingsKeyPath);
+  WriteNumber(key.get(), kAlphaTypeName,
+              IsDlgButtonChecked(dialog, IDC_ALPHA_SHOWN) == BST_CHECKED ? 0 : 1);
+  WriteNumber(key.get(), kColorLightName, NumberIn(dialog, IDC_COLOR_LIGHT));
+  WriteNumber(key.get(), kColorDarkName, NumberIn(dialog, IDC_COLOR_DARK));
+  WriteNumber(key.get(), kGridSizeXName, NumberIn(dialog, IDC_GRID_SIZE_X));
+  WriteNumber(key.get(), kGridSizeYName, NumberIn(dialog, IDC_GRID_SIZE_Y));
   EndDialog(dialog, 1);
   return TRUE;
 }

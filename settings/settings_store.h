@@ -1,16 +1,26 @@
-// Registry access for the display settings. OpenSettingsKey leaves one handle
-// held for the first read or write after it; every access closes the handle it
-// used, so no registry handle stays open once a user has finished.
+// Registry access for the display settings. Each user opens the key once,
+// reads or writes every value through that one handle and closes it when the
+// owner goes: no registry handle stays open once a user has finished, and no
+// state is shared between calls, so users on several threads never meet.
 #pragma once
 
 #include <windows.h>
 
+#include "plugin/owners.h"
 #include "settings/plugin_settings.h"
 
-bool OpenSettingsKey(HKEY root, const char* path);
-bool ReadSetting(const char* name, DWORD* type, DWORD* destination);
-bool WriteSetting(const char* name, DWORD type, const void* data, DWORD size);
+// The key path under root, created when it does not exist; a null owner when
+// it can be neither opened nor created.
+UniqueKey OpenSettingsKey(HKEY root, const char* path);
+// The existing key path under root with all access, or a null owner.
+UniqueKey OpenExistingSettingsKey(HKEY root, const char* path);
 
-// The decoder's reading: defaults whole when AlphaType cannot be read, nothing
-// more when it is non-zero, otherwise each value or its own default.
+// A value of any registry type whose data fits in 4 bytes; a shorter one
+// fills the low bytes of a zeroed value. False for a null key.
+bool ReadSetting(HKEY key, const char* name, DWORD* type, DWORD* destination);
+bool WriteSetting(HKEY key, const char* name, DWORD type, const void* data, DWORD size);
+
+// The decoder's reading, through one open of the key: defaults whole when
+// AlphaType cannot be read, nothing more when it is non-zero, otherwise each
+// value or its own default.
 PluginSettings ReadDecoderSettings();

@@ -50,10 +50,10 @@ Bytes Pattern(std::size_t size, unsigned seed) {
 class ColourTable : public PluginSuite {
  protected:
   // The colour table of the decoded picture, or an empty list on failure.
-  static Quads Decode(const char* source, UINT flags) {
+  static Quads Decode(const char* source, UINT flags, LONG_PTR length = 0) {
     HLOCAL info = nullptr;
     HLOCAL pixels = nullptr;
-    const int result = host->getPicture(source, 0, flags, &info, &pixels, nullptr, 0);
+    const int result = host->getPicture(source, length, flags, &info, &pixels, nullptr, 0);
     EXPECT_EQ(result, 0) << source;
     Quads quads;
     if (result != 0) return quads;
@@ -126,9 +126,9 @@ TEST_F(ColourTable, WithoutAPaletteTheBuiltInColours) {
 
   // Cels handed over in memory are never searched for.
   const Bytes cel = HeadedCel(0x20, 8, 1, 1, {0x10});
-  EXPECT_EQ(Decode(reinterpret_cast<const char*>(cel.data()), 1), grey);
+  EXPECT_EQ(Decode(reinterpret_cast<const char*>(cel.data()), 1, cel.size()), grey);
   const Bytes small = HeadedCel(0x20, 4, 1, 1, {0x10});
-  EXPECT_EQ(Decode(reinterpret_cast<const char*>(small.data()), 1), builtIn);
+  EXPECT_EQ(Decode(reinterpret_cast<const char*>(small.data()), 1, small.size()), builtIn);
 }
 
 TEST_F(ColourTable, AnUnplacedCelTakesTheFolderFirstPaletteFile) {

@@ -14,7 +14,7 @@
 namespace {
 
 int progressCalls = 0;
-int CALLBACK CountProgress(int, int, LONG) {
+int CALLBACK CountProgress(int, int, LONG_PTR) {
   ++progressCalls;
   return 0;
 }
@@ -66,7 +66,7 @@ Bytes TakeBlock(HLOCAL block, SIZE_T* size, bool* movable, bool* unlocked) {
 
 class Picture : public PluginSuite {
  protected:
-  static Decoded Call(LPCSTR source, LONG length, UINT flags) {
+  static Decoded Call(LPCSTR source, LONG_PTR length, UINT flags) {
     // Not null on entry, so that a result that leaves them alone shows.
     HLOCAL info = reinterpret_cast<HLOCAL>(static_cast<ULONG_PTR>(0x10));
     HLOCAL pixels = info;
@@ -84,8 +84,10 @@ class Picture : public PluginSuite {
     d.pixels = TakeBlock(pixels, &d.pixelSize, &d.movable, &d.unlocked);
     return d;
   }
-  static Decoded FromMemory(const Bytes& cel, LONG length = 0, UINT flags = 1) {
-    return Call(reinterpret_cast<LPCSTR>(cel.data()), length, flags);
+  // The host's data and its true length, unless another length is given.
+  static Decoded FromMemory(const Bytes& cel, LONG_PTR length = -2, UINT flags = 1) {
+    return Call(reinterpret_cast<LPCSTR>(cel.data()),
+                length == -2 ? static_cast<LONG_PTR>(cel.size()) : length, flags);
   }
   static Decoded FromFile(const std::string& path, UINT flags = 0) {
     return Call(path.c_str(), 0, flags);
@@ -198,25 +200,35 @@ TEST_F(Picture, EmptyPictures) {
 TEST_F(Picture, InputModesAndFlags) {
   const Bytes cel = HeadedCel(0x20, 8, 2, 1, {5, 6});
   for (UINT flags : {2u, 3u, 4u, 5u, 6u, 7u, 0xFFu}) {
-    ExpectFailed(FromMemory(cel, 0, flags), -1);
+    ExpectFailed(FromMemory(cel, -2, flags), -1);
   }
   // Bits above the low three are ignored.
-  EXPECT_EQ(FromMemory(cel, 0, 0x101).pixels, (Bytes{5, 6, 0, 0}));
+  EXPECT_EQ(FromMemory(cel, -2, 0x101).pixels, (Bytes{5, 6, 0, 0}));
   EXPECT_EQ(FromFile(folder.Write("flags.cel", cel), 0xFFFFFFF8u).pixels, (Bytes{5, 6, 0, 0}));
   ExpectFailed(FromFile(folder.Path() + "\\missing.cel"), 6);
   ExpectFailed(FromFile(folder.Path()), 6);
 }
 
-TEST_F(Picture, HostDataIsNeitherChangedNorFreedAndLengthOnlyBounds) {
+TEST_F(Picture, HostDataIsNeitherChangedNorFreedAndLengthBoundsIt) {
   Bytes cel = HeadedCel(0x21, 32, 3, 2, Pixels32(6, 0x10, 0x20, 0x30, 0x80));
   cel.resize(cel.size() + 16, 0xEE);  // bytes after the rows
   const Bytes original = cel;
-  const Decoded unbounded = FromMemory(cel, 0);
-  ASSERT_EQ(unbounded.code, 0);
-  for (LONG length : {-5L, 56L, static_cast<LONG>(cel.size()), 0x7FFFFFFFL}) {
+  const Decoded whole = FromMemory(cel);
+  ASSERT_EQ(whole.code, 0);
+  EXPECT_EQ(whole.Width(), 3u);
+  for (LONG_PTR length : {LONG_PTR{56}, LONG_PTR{0x7FFFFFFF}}) {
     const Decoded d = FromMemory(cel, length);
     ASSERT_EQ(d.code, 0) << length;
-    EXPECT_EQ(d.pixels, unbounded.pixels) << length;
+    EXPECT_EQ(d.pixels, whole.pixels) << length;
+  }
+  // No length, no bytes: the empty headerless cel, 0 x 0 at 4 bits.
+  const Decoded empty = FromMemory(HeaderlessCel(0, 0));
+  ASSERT_EQ(empty.code, 0);
+  for (LONG_PTR length : {LONG_PTR{0}, LONG_PTR{-1}, LONG_PTR{-5}}) {
+    const Decoded d = FromMemory(cel, length);
+    ASSERT_EQ(d.code, 0) << length;
+    EXPECT_EQ(d.info, empty.info) << length;
+    EXPECT_EQ(d.pixelSize, 0u) << length;
   }
   EXPECT_EQ(cel, original);
 }
@@ -319,7 +331,7 @@ TEST_F(Picture, BlocksTooLargeGiveFourAndLeaveNothing) {
   };
   for (const Bytes& cel : cels) {
     ExpectFailed(FromMemory(cel, 32), 4);
-    ExpectFailed(FromMemory(cel, 0), 4);
+    ExpectFailed(FromMemory(cel), 4);
     ExpectFailed(FromFile(folder.Write("huge.cel", cel)), 4);
   }
 }
@@ -415,10 +427,10 @@ TEST_F(Picture, ShortDataNeverReadPastItsEnd) {
       HeadedCel(0x20, 24, 5, 3, Counting(9)), HeadedCel(0x21, 32, 3, 3, alpha),
   };
   for (const Bytes& cel : cels) {
-    // The whole cel at the very end of the page, length 0: only what the
-    // header calls for is read.
+    // The whole cel at the very end of the page, with a length well past it:
+    // only what the header calls for is read.
     const Decoded whole =
-        Call(reinterpret_cast<LPCSTR>(guarded.Place(cel.data(), cel.size())), 0, 1);
+        Call(reinterpret_cast<LPCSTR>(guarded.Place(cel.data(), cel.size())), 0x7FFFFFFF, 1);
     EXPECT_EQ(whole.pixels, FromMemory(cel).pixels);
 
     for (std::size_t cut = 0; cut < cel.size(); ++cut) {
@@ -434,13 +446,23 @@ TEST_F(Picture, ShortDataNeverReadPastItsEnd) {
         EXPECT_EQ(file.pixels, expected.pixels) << label;
       }
 
-      if (cut == 0) continue;  // length 0 would mean unbounded data
       const BYTE* data = guarded.Place(prefix.data(), cut);
-      const Decoded memory = Call(reinterpret_cast<LPCSTR>(data), static_cast<LONG>(cut), 1);
+      const Decoded memory = Call(reinterpret_cast<LPCSTR>(data), static_cast<LONG_PTR>(cut), 1);
       ASSERT_EQ(memory.code, expected.code) << label;
       EXPECT_EQ(memory.info, expected.info) << label;
       EXPECT_EQ(memory.pixels, expected.pixels) << label;
     }
+  }
+
+  // Data without bytes, at the very end of the page: nothing is read from
+  // the pointer, and the picture is the empty headerless cel.
+  const BYTE noBytes = 0;
+  const Decoded empty = FromMemory(HeaderlessCel(0, 0));
+  for (LONG_PTR length : {LONG_PTR{0}, LONG_PTR{-1}}) {
+    const Decoded d = Call(reinterpret_cast<LPCSTR>(guarded.Place(&noBytes, 0)), length, 1);
+    ASSERT_EQ(d.code, 0) << length;
+    EXPECT_EQ(d.info, empty.info) << length;
+    EXPECT_EQ(d.pixelSize, 0u) << length;
   }
 
   // Rows that came from the data are exact, the rest zero.

@@ -128,7 +128,7 @@ TEST_F(Probe, PictureInfoFromFiles) {
 TEST_F(Probe, PictureInfoModesAndFlags) {
   const Bytes cel = HeadedCel(0x20, 8, 640, 480);
   PictureInfo info;
-  ASSERT_EQ(host->getPictureInfo(reinterpret_cast<LPCSTR>(cel.data()), 0, 1, &info), 0);
+  ASSERT_EQ(host->getPictureInfo(reinterpret_cast<LPCSTR>(cel.data()), cel.size(), 1, &info), 0);
   EXPECT_EQ(info.width, 640);
   EXPECT_EQ(info.height, 480);
   EXPECT_EQ(info.colorDepth, 8);
@@ -137,7 +137,8 @@ TEST_F(Probe, PictureInfoModesAndFlags) {
 
   for (UINT flags : {2u, 3u, 4u, 7u, 0xFFu}) {
     std::memset(&info, 0xCC, sizeof info);
-    EXPECT_EQ(host->getPictureInfo(reinterpret_cast<LPCSTR>(cel.data()), 0, flags, &info), -1);
+    EXPECT_EQ(host->getPictureInfo(reinterpret_cast<LPCSTR>(cel.data()), cel.size(), flags, &info),
+              -1);
     EXPECT_EQ(info.width, static_cast<LONG>(0xCCCCCCCC)) << "record touched for flags " << flags;
   }
 }
@@ -149,7 +150,7 @@ TEST_F(Probe, PictureInfoInMemoryReadsNoFurtherThanTheLength) {
   ASSERT_TRUE(guarded.Valid());
 
   const Bytes cel = HeadedCel(0x20, 8, 0x1234, 0x0056);
-  for (LONG length : {12L, 11L, 9L, 4L, 1L}) {
+  for (LONG_PTR length : {12, 11, 9, 4, 1}) {
     const BYTE* data = guarded.Place(cel.data(), length);
     PictureInfo info;
     ASSERT_EQ(host->getPictureInfo(reinterpret_cast<LPCSTR>(data), length, 1, &info), 0);
@@ -158,6 +159,15 @@ TEST_F(Probe, PictureInfoInMemoryReadsNoFurtherThanTheLength) {
     const bool headed = length >= 4;
     EXPECT_EQ(info.width, length >= 10 ? 0x1234 : length >= 9 ? 0x34 : headed ? 0 : 'K') << length;
     EXPECT_EQ(info.height, length >= 12 ? 0x56 : length >= 11 ? 0x56 : 0) << length;
+  }
+  // A length of 0 or less: the data has no bytes and nothing is read.
+  for (LONG_PTR length : {0, -1}) {
+    const BYTE* data = guarded.Place(cel.data(), 0);
+    PictureInfo info;
+    ASSERT_EQ(host->getPictureInfo(reinterpret_cast<LPCSTR>(data), length, 1, &info), 0);
+    EXPECT_EQ(info.width, 0) << length;
+    EXPECT_EQ(info.height, 0) << length;
+    EXPECT_EQ(info.colorDepth, 4) << length;
   }
 }
 

@@ -13,27 +13,31 @@ class SettingsStore : public ::testing::Test {
   SettingsKeyGuard guard;
 };
 
-bool Read(const char* name, DWORD* type, DWORD* value) { return ReadSetting(name, type, value); }
-
-TEST_F(SettingsStore, WritesAndReadsFourByteValues) {
-  OpenSettingsKey(HKEY_CURRENT_USER, kSettingsKeyPath);
+TEST_F(SettingsStore, WritesAndReadsFourByteValuesThroughOneKey) {
+  const UniqueKey key = OpenSettingsKey(HKEY_CURRENT_USER, kSettingsKeyPath);
+  ASSERT_NE(key, nullptr);
   const DWORD light = 0x00123456;
-  EXPECT_TRUE(WriteSetting(kColorLightName, REG_DWORD, &light, sizeof light));
+  EXPECT_TRUE(WriteSetting(key.get(), kColorLightName, REG_DWORD, &light, sizeof light));
   DWORD type = 0;
   const std::vector<BYTE> stored = SettingsKeyGuard::Get(kColorLightName, &type);
   EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
   EXPECT_EQ(stored, (std::vector<BYTE>{0x56, 0x34, 0x12, 0x00}));
 
-  // Later accesses open the key afresh from the remembered root and path.
+  // Every later access goes through the same handle.
   DWORD value = 0;
   type = 0;
-  ASSERT_TRUE(Read(kColorLightName, &type, &value));
+  ASSERT_TRUE(ReadSetting(key.get(), kColorLightName, &type, &value));
   EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
   EXPECT_EQ(value, light);
   ASSERT_TRUE(SettingsKeyGuard::SetDword(kGridSizeXName, 0xFFFFFFFF));
-  ASSERT_TRUE(Read(kGridSizeXName, &type, &value));
+  ASSERT_TRUE(ReadSetting(key.get(), kGridSizeXName, &type, &value));
   EXPECT_EQ(value, 0xFFFFFFFFu);
-  EXPECT_FALSE(Read(kGridSizeYName, &type, &value));
+  EXPECT_FALSE(ReadSetting(key.get(), kGridSizeYName, &type, &value));
+
+  const UniqueKey existing = OpenExistingSettingsKey(HKEY_CURRENT_USER, kSettingsKeyPath);
+  ASSERT_NE(existing, nullptr);
+  ASSERT_TRUE(ReadSetting(existing.get(), kColorLightName, &type, &value));
+  EXPECT_EQ(value, light);
 }
 
 TEST_F(SettingsStore, TypeIsNotExaminedButSizeIs) {
@@ -44,15 +48,15 @@ TEST_F(SettingsStore, TypeIsNotExaminedButSizeIs) {
   const BYTE fourBytes[] = {9, 8, 7, 6};
   ASSERT_TRUE(SettingsKeyGuard::Set(kGridSizeYName, REG_BINARY, fourBytes, sizeof fourBytes));
 
-  OpenSettingsKey(HKEY_CURRENT_USER, kSettingsKeyPath);
+  const UniqueKey key = OpenSettingsKey(HKEY_CURRENT_USER, kSettingsKeyPath);
   DWORD type = 0;
   DWORD value = 0xFFFFFFFF;
   // Two bytes fill the low bytes; the high bytes are zero, not left over.
-  ASSERT_TRUE(Read(kColorDarkName, &type, &value));
+  ASSERT_TRUE(ReadSetting(key.get(), kColorDarkName, &type, &value));
   EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
   EXPECT_EQ(value, 0x1234u);
-  EXPECT_FALSE(Read(kColorLightName, &type, &value));
-  ASSERT_TRUE(Read(kGridSizeYName, &type, &value));
+  EXPECT_FALSE(ReadSetting(key.get(), kColorLightName, &type, &value));
+  ASSERT_TRUE(ReadSetting(key.get(), kGridSizeYName, &type, &value));
   EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
   EXPECT_EQ(value, 0x06070809u);
 }
@@ -61,31 +65,16 @@ TEST_F(SettingsStore, NoHandleStaysOpenOnceAUserHasFinished) {
   const long base = OpenHandleCount();
   if (base < 0) GTEST_SKIP() << "this system does not count the process's handles";
   ASSERT_TRUE(SettingsKeyGuard::SetDword(kAlphaTypeName, 0));
-
-  // The open holds one handle; the first access uses and closes it.
-  OpenSettingsKey(HKEY_CURRENT_USER, kSettingsKeyPath);
-  EXPECT_EQ(OpenHandleCount(), base + 1);
-  DWORD type = 0;
-  DWORD value = 0;
-  EXPECT_TRUE(Read(kAlphaTypeName, &type, &value));
-  EXPECT_EQ(OpenHandleCount(), base);
-
-  // Reads that fail, reads that succeed and writes, in any mix.
-  for (int i = 0; i < 20; ++i) {
-    OpenSettingsKey(HKEY_CURRENT_USER, kSettingsKeyPath);
-    Read(kColorDarkName, &type, &value);  // absent: fails
-    Read(kAlphaTypeName, &type, &value);
-    const DWORD size = static_cast<DWORD>(i);
-    WriteSetting(kGridSizeXName, REG_DWORD, &size, sizeof size);
+  {
+    const UniqueKey key = OpenSettingsKey(HKEY_CURRENT_USER, kSettingsKeyPath);
+    EXPECT_EQ(OpenHandleCount(), base + 1);
+    DWORD type = 0;
+    DWORD value = 0;
+    EXPECT_TRUE(ReadSetting(key.get(), kAlphaTypeName, &type, &value));
+    EXPECT_FALSE(ReadSetting(key.get(), kColorDarkName, &type, &value));
+    EXPECT_EQ(OpenHandleCount(), base + 1);
   }
   EXPECT_EQ(OpenHandleCount(), base);
-
-  // An open whose handle no access takes, followed by another open.
-  OpenSettingsKey(HKEY_CURRENT_USER, kSettingsKeyPath);
-  OpenSettingsKey(HKEY_CURRENT_USER, kSettingsKeyPath);
-  Read(kAlphaTypeName, &type, &value);
-  EXPECT_EQ(OpenHandleCount(), base);
-
   for (int i = 0; i < 20; ++i) ReadDecoderSettings();
   EXPECT_EQ(OpenHandleCount(), base);
 }
@@ -93,19 +82,20 @@ TEST_F(SettingsStore, NoHandleStaysOpenOnceAUserHasFinished) {
 TEST_F(SettingsStore, OpenCreatesTheKeyAndAFailedOpenFailsEveryAccess) {
   ASSERT_TRUE(SettingsKeyGuard::DeleteKey());
   ASSERT_FALSE(SettingsKeyGuard::KeyExists());
-  EXPECT_TRUE(OpenSettingsKey(HKEY_CURRENT_USER, kSettingsKeyPath));
+  EXPECT_EQ(OpenExistingSettingsKey(HKEY_CURRENT_USER, kSettingsKeyPath), nullptr);
+  EXPECT_NE(OpenSettingsKey(HKEY_CURRENT_USER, kSettingsKeyPath), nullptr);
   EXPECT_TRUE(SettingsKeyGuard::KeyExists());
-  DWORD type = 0;
-  DWORD value = 0;
-  EXPECT_FALSE(Read(kAlphaTypeName, &type, &value));
 
   // A root that is no key: nothing can be opened, read or written.
   HKEY bogus = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x1234));
-  EXPECT_FALSE(OpenSettingsKey(bogus, kSettingsKeyPath));
+  const UniqueKey none = OpenSettingsKey(bogus, kSettingsKeyPath);
+  EXPECT_EQ(none, nullptr);
   ASSERT_TRUE(SettingsKeyGuard::SetDword(kAlphaTypeName, 1));
-  EXPECT_FALSE(Read(kAlphaTypeName, &type, &value));
+  DWORD type = 0;
+  DWORD value = 0;
+  EXPECT_FALSE(ReadSetting(none.get(), kAlphaTypeName, &type, &value));
   const DWORD one = 1;
-  EXPECT_FALSE(WriteSetting(kColorLightName, REG_DWORD, &one, sizeof one));
+  EXPECT_FALSE(WriteSetting(none.get(), kColorLightName, REG_DWORD, &one, sizeof one));
   DWORD ignored = 0;
   EXPECT_TRUE(SettingsKeyGuard::Get(kColorLightName, &ignored).empty());
 }

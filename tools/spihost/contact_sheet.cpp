@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "plugin/owners.h"
 #include "sheet_layout.h"
 
 namespace {
@@ -12,54 +13,12 @@ constexpr COLORREF kBackground = RGB(222, 222, 228);
 constexpr COLORREF kFrame = RGB(150, 150, 162);
 constexpr COLORREF kText = RGB(36, 36, 44);
 
-class MemoryDc {
- public:
-  MemoryDc() : dc_(CreateCompatibleDC(nullptr)) {}
-  ~MemoryDc() {
-    if (dc_ != nullptr) DeleteDC(dc_);
-  }
-  MemoryDc(const MemoryDc&) = delete;
-  MemoryDc& operator=(const MemoryDc&) = delete;
-  HDC Get() const { return dc_; }
-
- private:
-  HDC dc_;
-};
-
-// A GDI object deleted when it goes; a stock object is left alone.
-class GdiObject {
- public:
-  explicit GdiObject(HGDIOBJ object, bool owned = true) : object_(object), owned_(owned) {}
-  ~GdiObject() {
-    if (object_ != nullptr && owned_) DeleteObject(object_);
-  }
-  GdiObject(const GdiObject&) = delete;
-  GdiObject& operator=(const GdiObject&) = delete;
-  HGDIOBJ Get() const { return object_; }
-
- private:
-  HGDIOBJ object_;
-  bool owned_;
-};
-
-// Selects an object into the DC for a scope, then puts the old one back.
-class Selection {
- public:
-  Selection(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
-  ~Selection() { SelectObject(dc_, old_); }
-  Selection(const Selection&) = delete;
-  Selection& operator=(const Selection&) = delete;
-
- private:
-  HDC dc_;
-  HGDIOBJ old_;
-};
-
+// The font, or the GUI's stock font when it cannot be made.
 HGDIOBJ MakeFont(int height, int weight) {
   HFONT font = CreateFontA(-height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
                            DEFAULT_PITCH | FF_SWISS, "Tahoma");
-  return font;
+  return font != nullptr ? font : GetStockObject(DEFAULT_GUI_FONT);
 }
 
 SIZE TextSize(HDC dc, const std::string& text) {
@@ -109,36 +68,31 @@ struct Surface {
 
 bool RenderContactSheet(const std::vector<SheetEntry>& entries, const std::string& title,
                         RgbImage& sheet, std::string& error) {
-  MemoryDc dc;
-  if (dc.Get() == nullptr) {
+  const UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+  if (dc == nullptr) {
     error = "no GDI device context";
     return false;
   }
-  HGDIOBJ labelFontHandle = MakeFont(12, FW_NORMAL);
-  GdiObject labelFont(
-      labelFontHandle != nullptr ? labelFontHandle : GetStockObject(DEFAULT_GUI_FONT),
-      labelFontHandle != nullptr);
-  HGDIOBJ titleFontHandle = MakeFont(15, FW_BOLD);
-  GdiObject titleFont(
-      titleFontHandle != nullptr ? titleFontHandle : GetStockObject(DEFAULT_GUI_FONT),
-      titleFontHandle != nullptr);
+  // Deleting a stock object does nothing, so the fallback needs no care.
+  const UniqueGdiObject labelFont(MakeFont(12, FW_NORMAL));
+  const UniqueGdiObject titleFont(MakeFont(15, FW_BOLD));
 
   // Measure the texts in the fonts that will draw them.
   std::vector<SheetItem> items;
   int labelHeight = 0;
   {
-    Selection font(dc.Get(), labelFont.Get());
+    Selection font(dc.get(), labelFont.get());
     TEXTMETRICA metrics;
-    GetTextMetricsA(dc.Get(), &metrics);
+    GetTextMetricsA(dc.get(), &metrics);
     labelHeight = metrics.tmHeight;
     for (const SheetEntry& entry : entries)
       items.push_back(SheetItem{entry.picture.width, entry.picture.height,
-                                static_cast<int>(TextSize(dc.Get(), entry.label).cx)});
+                                static_cast<int>(TextSize(dc.get(), entry.label).cx)});
   }
   SIZE titleSize{0, 0};
   if (!title.empty()) {
-    Selection font(dc.Get(), titleFont.Get());
-    titleSize = TextSize(dc.Get(), title);
+    Selection font(dc.get(), titleFont.get());
+    titleSize = TextSize(dc.get(), title);
   }
   const SheetLayout layout = LayOutSheet(items, labelHeight, titleSize.cx, titleSize.cy);
   if (static_cast<std::uint64_t>(layout.width) * layout.height > kMaxPicturePixels) {
@@ -154,8 +108,8 @@ bool RenderContactSheet(const std::vector<SheetEntry>& entries, const std::strin
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  GdiObject dib(CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (dib.Get() == nullptr || bits == nullptr) {
+  const UniqueGdiObject dib(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (dib == nullptr || bits == nullptr) {
     error =
         "no GDI surface of " + std::to_string(layout.width) + " x " + std::to_string(layout.height);
     return false;
@@ -171,16 +125,16 @@ bool RenderContactSheet(const std::vector<SheetEntry>& entries, const std::strin
   }
 
   {
-    Selection selected(dc.Get(), dib.Get());
-    SetBkMode(dc.Get(), TRANSPARENT);
-    SetTextColor(dc.Get(), kText);
+    Selection selected(dc.get(), dib.get());
+    SetBkMode(dc.get(), TRANSPARENT);
+    SetTextColor(dc.get(), kText);
     if (!title.empty()) {
-      Selection font(dc.Get(), titleFont.Get());
-      TextOutA(dc.Get(), kSheetMargin, kSheetMargin, title.c_str(), static_cast<int>(title.size()));
+      Selection font(dc.get(), titleFont.get());
+      TextOutA(dc.get(), kSheetMargin, kSheetMargin, title.c_str(), static_cast<int>(title.size()));
     }
-    Selection font(dc.Get(), labelFont.Get());
+    Selection font(dc.get(), labelFont.get());
     for (std::size_t i = 0; i < entries.size(); ++i)
-      TextOutA(dc.Get(), layout.places[i].labelX, layout.places[i].labelY, entries[i].label.c_str(),
+      TextOutA(dc.get(), layout.places[i].labelX, layout.places[i].labelY, entries[i].label.c_str(),
                static_cast<int>(entries[i].label.size()));
     GdiFlush();
   }

@@ -3,45 +3,10 @@
 #include <cstring>
 
 #include "file_io.h"
+#include "plugin/owners.h"
 #include "result_codes.h"
 
 namespace {
-
-// A block that GetPicture handed over: the host owns it and frees it.
-class LocalBlock {
- public:
-  explicit LocalBlock(HLOCAL handle) : handle_(handle) {}
-  ~LocalBlock() {
-    if (handle_ != nullptr) LocalFree(handle_);
-  }
-  LocalBlock(const LocalBlock&) = delete;
-  LocalBlock& operator=(const LocalBlock&) = delete;
-  HLOCAL Get() const { return handle_; }
-
- private:
-  HLOCAL handle_;
-};
-
-// The block's bytes for the life of the object.
-class LockedBlock {
- public:
-  explicit LockedBlock(HLOCAL handle)
-      : handle_(handle),
-        data_(handle != nullptr ? static_cast<const std::uint8_t*>(LocalLock(handle)) : nullptr),
-        size_(data_ != nullptr ? LocalSize(handle) : 0) {}
-  ~LockedBlock() {
-    if (data_ != nullptr) LocalUnlock(handle_);
-  }
-  LockedBlock(const LockedBlock&) = delete;
-  LockedBlock& operator=(const LockedBlock&) = delete;
-  const std::uint8_t* Data() const { return data_; }
-  std::size_t Size() const { return size_; }
-
- private:
-  HLOCAL handle_;
-  const std::uint8_t* data_;
-  std::size_t size_;
-};
 
 std::string Failed(const char* call, int code) {
   return DescribeResult(code) + " (" + call + " returned " + std::to_string(code) + ")";
@@ -99,11 +64,11 @@ bool QueryInfo(const PluginLibrary& plugin, const Source& source, FileReport& re
   }
   if (info.info != nullptr) {
     // Optional text about the picture; the host frees it.
-    LocalBlock block(info.info);
-    LockedBlock text(block.Get());
-    if (text.Data() != nullptr)
-      report.infoText.assign(reinterpret_cast<const char*>(text.Data()),
-                             strnlen(reinterpret_cast<const char*>(text.Data()), text.Size()));
+    const UniqueLocal block(info.info);
+    const LockedLocal text(block.get());
+    if (text.Bytes() != nullptr)
+      report.infoText.assign(reinterpret_cast<const char*>(text.Bytes()),
+                             strnlen(reinterpret_cast<const char*>(text.Bytes()), text.Size()));
     info.info = nullptr;
   }
   report.info = info;
@@ -135,16 +100,16 @@ FileReport DecodeFile(const PluginLibrary& plugin, const std::string& path, bool
     report.failure = Failed("GetPicture", code);
     return report;
   }
-  LocalBlock infoBlock(infoHandle);
-  LocalBlock pixelBlock(pixelHandle);
+  const UniqueLocal infoBlock(infoHandle);
+  const UniqueLocal pixelBlock(pixelHandle);
   if (infoHandle == nullptr || pixelHandle == nullptr) {
     report.failure = "GetPicture returned 0 without both bitmap blocks";
     return report;
   }
-  LockedBlock infoBytes(infoBlock.Get());
-  LockedBlock pixelBytes(pixelBlock.Get());
+  const LockedLocal infoBytes(infoBlock.get());
+  const LockedLocal pixelBytes(pixelBlock.get());
   DibReadResult dib =
-      ReadDib(infoBytes.Data(), infoBytes.Size(), pixelBytes.Data(), pixelBytes.Size());
+      ReadDib(infoBytes.Bytes(), infoBytes.Size(), pixelBytes.Bytes(), pixelBytes.Size());
   if (!dib.ok) {
     report.failure = "unusable bitmap from GetPicture: " + dib.error;
     return report;

@@ -2,13 +2,10 @@
 
 #include <cstdint>
 
-static_assert(sizeof(void*) == 4,
-              "Susie plug-ins are 32-bit modules, and IsSupported takes a pointer as a DWORD");
-
 namespace {
 
 // The plug-in may report progress; the host never asks it to stop.
-int CALLBACK IgnoreProgress(int, int, LONG) { return 0; }
+int CALLBACK IgnoreProgress(int, int, LONG_PTR) { return 0; }
 
 template <typename Fn>
 Fn Export(HMODULE module, const char* name) {
@@ -70,15 +67,15 @@ std::vector<PluginFormat> PluginLibrary::Formats() const {
 }
 
 int PluginLibrary::IsSupported(const std::string& fileName, const void* head) const {
-  return isSupported_(fileName.c_str(), static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(head)));
+  return isSupported_(fileName.c_str(), reinterpret_cast<DWORD_PTR>(head));
 }
 
-int PluginLibrary::GetPictureInfo(const char* source, LONG length, UINT flags,
+int PluginLibrary::GetPictureInfo(const char* source, LONG_PTR length, UINT flags,
                                   PictureInfo* info) const {
   return getPictureInfo_(source, length, flags, info);
 }
 
-int PluginLibrary::GetPicture(const char* source, LONG length, UINT flags, HLOCAL* infoBlock,
+int PluginLibrary::GetPicture(const char* source, LONG_PTR length, UINT flags, HLOCAL* infoBlock,
                               HLOCAL* pixelBlock) const {
   *infoBlock = nullptr;
   *pixelBlock = nullptr;

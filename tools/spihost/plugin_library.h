@@ -30,8 +30,8 @@ class PluginLibrary {
   std::vector<PluginFormat> Formats() const;
 
   int IsSupported(const std::string& fileName, const void* head) const;
-  int GetPictureInfo(const char* source, LONG length, UINT flags, PictureInfo* info) const;
-  int GetPicture(const char* source, LONG length, UINT flags, HLOCAL* infoBlock,
+  int GetPictureInfo(const char* source, LONG_PTR length, UINT flags, PictureInfo* info) const;
+  int GetPicture(const char* source, LONG_PTR length, UINT flags, HLOCAL* infoBlock,
                  HLOCAL* pixelBlock) const;
 
  private:

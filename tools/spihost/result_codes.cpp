@@ -1,26 +1,28 @@
 #include "result_codes.h"
 
+#include "plugin/plugin_api.h"
+
 std::string DescribeResult(int code) {
   switch (code) {
-    case 0:
+    case kResultSuccess:
       return "success";
-    case -1:
+    case kResultNotServed:
       return "not served";
-    case 1:
+    case kResultAborted:
       return "cancelled by the progress callback";
-    case 2:
+    case kResultUnknownFormat:
       return "unknown format";
-    case 3:
+    case kResultBrokenData:
       return "data broken";
-    case 4:
+    case kResultNoMemory:
       return "out of memory";
-    case 5:
+    case kResultMemoryError:
       return "memory error";
-    case 6:
+    case kResultFileOpenFailed:
       return "file failed to open";
-    case 7:
+    case kResultReserved:
       return "reserved result code 7";
-    case 8:
+    case kResultInternalError:
       return "internal error";
     default:
       return "unknown result code " + std::to_string(code);
