@@ -11,11 +11,15 @@ export QEMU_RESERVED_VA=${QEMU_RESERVED_VA:-0}
 
 start_wine_session() {
   if [ -z "${DISPLAY:-}" ]; then
-    local display=:$((90 + RANDOM % 100))
-    Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    # Xvfb picks a free display and names it, so runs side by side never meet.
+    local named
+    named=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$named" >/dev/null 2>&1 &
     xvfb_pid=$!
-    export DISPLAY=$display
-    sleep 1
+    local _
+    for _ in $(seq 100); do [ -s "$named" ] && break; sleep 0.1; done
+    export DISPLAY=:$(head -n 1 "$named")
+    rm -f "$named"
   fi
   if [ ! -f "$WINEPREFIX/.tamsa-ready" ]; then
     echo "== initialising the Wine prefix $WINEPREFIX (slow the first time)"
