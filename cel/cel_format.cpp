@@ -47,10 +47,14 @@ bool PassesQuickHeaderTest(const CelHeader& header) {
   return (paletted || alpha) && header.width != 0 && header.height != 0;
 }
 
-bool PassesQuickTest(ByteView window, const char* fileName, NameCompare compare) {
+bool PassesQuickTest(ByteView window, bool celNamed) {
   if (PassesQuickHeaderTest(ReadCelHeader(window))) return true;
   // Headerless cels carry no signature; only the name and a non-zero size tell.
-  return HasExtension(fileName, ".CEL", compare) && window.U16(0) != 0 && window.U16(2) != 0;
+  return celNamed && window.U16(0) != 0 && window.U16(2) != 0;
+}
+
+bool PassesQuickTest(ByteView window, const char* fileName, NameCompare compare) {
+  return PassesQuickTest(window, HasExtension(fileName, ".CEL", compare));
 }
 
 CelPictureInfo ReadCelPictureInfo(ByteView window) {
@@ -87,15 +91,17 @@ bool PassesPaletteHeaderTest(const PaletteHeader& header) {
          header.groupCount <= 10;
 }
 
-PaletteLayout RecognisePalette(ByteView bytes, const char* path, NameCompare compare) {
+PaletteLayout RecognisePalette(ByteView bytes, bool kcfNamed) {
   const PaletteHeader header = ReadPaletteHeader(bytes);
   if (PassesPaletteHeaderTest(header)) {
     return {true, header.coloursPerGroup, header.bitsPerColour, kKissHeaderSize};
   }
-  if (HasExtension(path, ".KCF", compare)) {
-    return {true, kHeaderlessPaletteColours, 12, 0};
-  }
+  if (kcfNamed) return {true, kHeaderlessPaletteColours, 12, 0};
   return {false, 0, 0, 0};
+}
+
+PaletteLayout RecognisePalette(ByteView bytes, const char* path, NameCompare compare) {
+  return RecognisePalette(bytes, HasExtension(path, ".KCF", compare));
 }
 
 unsigned PaletteEntrySize(unsigned bitsPerColour) { return bitsPerColour == 24 ? 3 : 2; }

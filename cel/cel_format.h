@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "byte_view.h"
+#include "text_adapters.h"
 
 constexpr std::uint32_t kKissMagic = 0x5353694B;  // "KiSS", little-endian
 constexpr std::uint8_t kCelMarkPaletted = 0x20;
@@ -45,10 +46,6 @@ struct PaletteHeader {
 static_assert(sizeof(CelHeader) == kKissHeaderSize, "CelHeader is 32 bytes");
 static_assert(sizeof(PaletteHeader) == kKissHeaderSize, "PaletteHeader is 32 bytes");
 
-// Case-insensitive comparison of two zero-terminated 8-bit strings, returning
-// 0 when equal. The plug-in hands in lstrcmpiA; native builds an ASCII one.
-using NameCompare = int (*)(const char*, const char*);
-
 // The header fields, read through the view: bytes past its end read as zero.
 CelHeader ReadCelHeader(ByteView bytes);
 PaletteHeader ReadPaletteHeader(ByteView bytes);
@@ -61,6 +58,8 @@ bool HasExtension(const char* name, const char* extension, NameCompare compare);
 
 // IsSupported: the header test, then the headerless name test.
 bool PassesQuickHeaderTest(const CelHeader& header);
+// celNamed: the file's name ends in ".CEL", however its caller compares names.
+bool PassesQuickTest(ByteView window, bool celNamed);
 bool PassesQuickTest(ByteView window, const char* fileName, NameCompare compare);
 
 // GetPictureInfo: size and depth as the host sees them.
@@ -96,6 +95,8 @@ struct PaletteLayout {
   std::uint8_t bitsPerColour;  // 12 or 24
   std::size_t firstGroupOffset;
 };
+// kcfNamed: the file's name ends in ".KCF".
+PaletteLayout RecognisePalette(ByteView bytes, bool kcfNamed);
 PaletteLayout RecognisePalette(ByteView bytes, const char* path, NameCompare compare);
 
 // Offset of a group's first entry.

@@ -132,6 +132,8 @@ void WriteInfoHeader(std::uint8_t* info, const PicturePlan& plan) {
   PutU32(info + 8, plan.layout.height);  // positive: bottom-up rows
   PutU16(info + 12, 1);                  // biPlanes
   PutU16(info + 14, plan.rule.outputDepth);
+  // biSizeImage: hosts that copy exactly this many bytes of pixels need it.
+  PutU32(info + 20, static_cast<std::uint32_t>(plan.pixelBytes));
 }
 
 std::uint32_t BlendOverChecker(const std::uint8_t* pixel, std::int32_t x, std::int32_t y,

@@ -59,8 +59,9 @@ bool PlanPicture(ByteView cel, PicturePlan* plan);
 // True when both blocks can be described by a 32-bit size (and by size_t).
 bool FitsIn32Bits(const PicturePlan& plan);
 
-// Writes the 40-byte BITMAPINFOHEADER, little-endian, at info; the fields it
-// does not name are left as they are (zero in a fresh block).
+// Writes the 40-byte BITMAPINFOHEADER, little-endian, at info: size, width,
+// height, planes, depth and the pixel block's size; the other fields are left
+// as they are (zero in a fresh block). The plan must fit in 32 bits.
 void WriteInfoHeader(std::uint8_t* info, const PicturePlan& plan);
 
 // The cel's pixel at (x, y) flattened over the checker pattern, as a Windows

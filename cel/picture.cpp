@@ -1,10 +1,12 @@
-// GetPicture: a cel, from a file or from the host's memory, decoded into the
-// two movable blocks of a device-independent bitmap that the host then owns.
+// GetPicture and GetPictureW: a cel, from a file or from the host's memory,
+// decoded into the two movable blocks of a device-independent bitmap that the
+// host then owns.
 #include <cstdint>
 
 #include "cel/convert.h"
 #include "cel/picture_palette.h"
 #include "cel/read_file.h"
+#include "plugin/export_guard.h"
 #include "plugin/host_data.h"
 #include "plugin/owners.h"
 #include "plugin/plugin_api.h"
@@ -40,37 +42,10 @@ class HostBlock {
   bool kept_ = false;
 };
 
-}  // namespace
-
-extern "C" int WINAPI GetPicture(LPCSTR source, LONG_PTR length, UINT flags, HLOCAL* infoHandle,
-                                 HLOCAL* pixelHandle, ProgressCallback, LONG_PTR) {
-  // Without both variables there is nowhere to put the picture.
-  if (infoHandle == nullptr || pixelHandle == nullptr) return kResultNotServed;
-  *infoHandle = nullptr;
-  *pixelHandle = nullptr;
-
-  UniqueLocal fileBlock;  // the file's bytes, freed on every way out
-  ByteView cel;
-  const char* celPath = nullptr;
-  switch (flags & kInputModeMask) {
-    case kInputFile: {
-      HLOCAL block = nullptr;
-      DWORD size = 0;
-      const int result = ReadFileWhole(source, &block, &size);
-      if (result != kResultSuccess) return result;
-      fileBlock.reset(block);
-      // A fixed block's handle is its address; the file's size bounds the data.
-      cel = ByteView{static_cast<const std::uint8_t*>(block), size};
-      celPath = source;
-      break;
-    }
-    case kInputMemory:
-      cel = ByteView{reinterpret_cast<const std::uint8_t*>(source), HostDataSize(length)};
-      break;
-    default:
-      return kResultNotServed;
-  }
-
+// The decoding of one cel's bytes; celPath (8-bit or wide) names its file
+// for the palette search, or is null for data handed over in memory.
+template <typename Char>
+int DecodeCel(ByteView cel, const Char* celPath, HLOCAL* infoHandle, HLOCAL* pixelHandle) {
   // Read afresh on every call, so a change saved in the dialog applies now.
   const PluginSettings settings = ReadDecoderSettings();
 
@@ -84,7 +59,7 @@ extern "C" int WINAPI GetPicture(LPCSTR source, LONG_PTR length, UINT flags, HLO
   if (!pixels.Obtained()) return kResultNoMemory;
 
   {
-    LockedLocal header(info.Handle());
+    const LockedLocal header(info.Handle());
     if (header.Bytes() == nullptr) return kResultNoMemory;
     WriteInfoHeader(header.Bytes(), plan);
     // The colour table is complete before any pixel row is written.
@@ -94,7 +69,7 @@ extern "C" int WINAPI GetPicture(LPCSTR source, LONG_PTR length, UINT flags, HLO
   }
   // An empty picture has an empty block, which has nothing to lock.
   if (plan.pixelBytes != 0) {
-    LockedLocal rows(pixels.Handle());
+    const LockedLocal rows(pixels.Handle());
     if (rows.Bytes() == nullptr) return kResultNoMemory;
     ConvertPixels(cel, plan, settings, rows.Bytes());
   }
@@ -102,4 +77,46 @@ extern "C" int WINAPI GetPicture(LPCSTR source, LONG_PTR length, UINT flags, HLO
   info.Keep();
   pixels.Keep();
   return kResultSuccess;
+}
+
+// GetPicture and GetPictureW: source is the cel's file name (length: the
+// picture's offset within the file) or the cel's bytes (length: their size).
+template <typename Char>
+int GetPictureOf(const Char* source, LONG_PTR length, UINT flags, HLOCAL* infoHandle,
+                 HLOCAL* pixelHandle) {
+  // Without both variables there is nowhere to put the picture.
+  if (infoHandle == nullptr || pixelHandle == nullptr) return kResultNotServed;
+  *infoHandle = nullptr;
+  *pixelHandle = nullptr;
+  switch (flags & kInputModeMask) {
+    case kInputFile: {
+      if (length < 0) return kResultNotServed;  // no file has a negative offset
+      HLOCAL block = nullptr;
+      DWORD size = 0;
+      const int result = ReadFileFrom(source, static_cast<std::uint64_t>(length), &block, &size);
+      if (result != kResultSuccess) return result;
+      const UniqueLocal fileBlock(block);  // freed on every way out
+      // A fixed block's handle is its address; the bytes read bound the data.
+      return DecodeCel(ByteView{static_cast<const std::uint8_t*>(block), size}, source, infoHandle,
+                       pixelHandle);
+    }
+    case kInputMemory:
+      return DecodeCel(
+          ByteView{reinterpret_cast<const std::uint8_t*>(source), HostDataSize(length)},
+          static_cast<const Char*>(nullptr), infoHandle, pixelHandle);
+    default:
+      return kResultNotServed;
+  }
+}
+
+}  // namespace
+
+extern "C" int WINAPI GetPicture(LPCSTR source, LONG_PTR length, UINT flags, HLOCAL* infoHandle,
+                                 HLOCAL* pixelHandle, ProgressCallback, LONG_PTR) {
+  return GuardedCall([&] { return GetPictureOf(source, length, flags, infoHandle, pixelHandle); });
+}
+
+extern "C" int WINAPI GetPictureW(LPCWSTR source, LONG_PTR length, UINT flags, HLOCAL* infoHandle,
+                                  HLOCAL* pixelHandle, ProgressCallback, LONG_PTR) {
+  return GuardedCall([&] { return GetPictureOf(source, length, flags, infoHandle, pixelHandle); });
 }

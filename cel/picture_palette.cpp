@@ -2,37 +2,76 @@
 
 #include <windows.h>
 
+#include <new>
+#include <string>
+#include <vector>
+
 #include "cel/colour_table.h"
-#include "cel/read_file.h"
 #include "palette/palette_search.h"
 #include "palette/text_utils.h"
 #include "plugin/ansi_text.h"
-#include "plugin/owners.h"
 
 namespace {
 
+bool IsKcfName(const std::string& path) {
+  return HasExtension(path.c_str(), ".KCF", AnsiCompareNoCase);
+}
+bool IsKcfName(const std::wstring& path) {
+  return path.size() >= 4 && lstrcmpiW(path.c_str() + path.size() - 4, L".KCF") == 0;
+}
+
+template <typename Char>
+bool FindPalette(const Char* celPath, std::basic_string<Char>* path);
+
+template <>
+bool FindPalette(const char* celPath, std::string* path) {
+  char found[kPathBufferSize] = {};
+  if (FindPaletteFile(found, celPath, sizeof found) < 0 || found[0] == '\0') return false;
+  *path = found;
+  return true;
+}
+
+template <>
+bool FindPalette(const wchar_t* celPath, std::wstring* path) {
+  return FindPaletteFile(path, celPath) >= 0 && !path->empty();
+}
+
 // Reads the palette that the search assigns to the cel into table; false when
 // there is none, or it cannot be read or recognised.
-bool FillFromPaletteFile(std::uint8_t* table, unsigned depth, const char* celPath) {
-  char path[kPathBufferSize] = {};
-  const int group = FindPaletteFile(path, celPath, sizeof path);
-  if (group < 0 || path[0] == '\0') return false;
-  HLOCAL block = nullptr;
-  DWORD length = kPaletteReadLength;
-  if (ReadFileWhole(path, &block, &length) != 0) return false;
-  const UniqueLocal guard(block);
-  const ByteView bytes{static_cast<const std::uint8_t*>(block), length};
-  const PaletteLayout layout = RecognisePalette(bytes, path, AnsiCompareNoCase);
+template <typename Char>
+bool FillFromPaletteFile(std::uint8_t* table, unsigned depth, const Char* celPath) {
+  std::basic_string<Char> path;
+  if (!FindPalette(celPath, &path)) return false;
+  std::vector<std::uint8_t> bytes;
+  if (!ReadPaletteFile(path, kPaletteReadLength, &bytes)) return false;
+  const ByteView view{bytes.data(), bytes.size()};
+  const PaletteLayout layout = RecognisePalette(view, IsKcfName(path));
   if (!layout.recognised) return false;
-  BuildPaletteColours(table, depth, bytes, layout, static_cast<std::uint32_t>(group));
+  // Each palette file of a configuration holds its own colours: group 0.
+  BuildPaletteColours(table, depth, view, layout, 0);
   return true;
+}
+
+template <typename Char>
+void FillTable(std::uint8_t* table, unsigned depth, const Char* celPath) {
+  if (depth < 1 || depth > 8) return;
+  bool filled = false;
+  // Cels handed over in memory have no folder to search. Whatever the search
+  // meets (even a lack of memory) leaves the picture its fallback colours.
+  try {
+    filled = celPath != nullptr && FillFromPaletteFile(table, depth, celPath);
+  } catch (const std::bad_alloc&) {
+    filled = false;
+  }
+  if (!filled) BuildFallbackColours(table, depth);
 }
 
 }  // namespace
 
 void FillColourTable(std::uint8_t* table, unsigned depth, const char* celPath) {
-  if (depth < 1 || depth > 8) return;
-  // Cels handed over in memory have no folder to search.
-  if (celPath != nullptr && FillFromPaletteFile(table, depth, celPath)) return;
-  BuildFallbackColours(table, depth);
+  FillTable(table, depth, celPath);
+}
+
+void FillColourTable(std::uint8_t* table, unsigned depth, const wchar_t* celPath) {
+  FillTable(table, depth, celPath);
 }

@@ -1,21 +1,73 @@
 #include "cel/read_file.h"
 
+#include <cstring>
+
 #include "plugin/owners.h"
 #include "plugin/plugin_api.h"
 
-int ReadFileWhole(const char* path, HLOCAL* block, DWORD* length) {
-  const UniqueFile file = OwnFile(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+namespace {
+
+HANDLE OpenForReading(const char* path) {
+  return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+HANDLE OpenForReading(const wchar_t* path) {
+  return CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Reads up to count bytes at offset; whatever the read delivers, the rest of
+// the buffer stays as it was.
+void ReadAt(HANDLE file, std::uint64_t offset, void* buffer, DWORD count) {
+  OVERLAPPED at = {};
+  at.Offset = static_cast<DWORD>(offset);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  DWORD read = 0;
+  if (count != 0) ReadFile(file, buffer, count, &read, &at);
+}
+
+template <typename Char>
+int ReadFrom(const Char* path, std::uint64_t offset, HLOCAL* block, DWORD* length) {
+  const UniqueFile file = OwnFile(OpenForReading(path));
   if (file == nullptr) return kResultFileOpenFailed;
   DWORD wanted = *length;
-  if (wanted == 0) wanted = GetFileSize(file.get(), nullptr);
+  if (wanted == 0) {
+    LARGE_INTEGER size = {};
+    GetFileSizeEx(file.get(), &size);
+    const auto fileSize = static_cast<std::uint64_t>(size.QuadPart);
+    // The low 32 bits of what lies past the offset, as of the whole file at 0.
+    wanted = offset < fileSize ? static_cast<DWORD>(fileSize - offset) : 0;
+  }
   // A zero-byte request still gets a (one-byte) block, so an empty file is
   // data of length 0 rather than a failed allocation.
   *block = LocalAlloc(LMEM_FIXED | LMEM_ZEROINIT, wanted != 0 ? wanted : 1);
   if (*block == nullptr) return kResultNoMemory;
-  DWORD read = 0;
-  // Whatever the read delivers, the rest of the block stays zero.
-  if (wanted != 0) ReadFile(file.get(), *block, wanted, &read, nullptr);
+  ReadAt(file.get(), offset, *block, wanted);
   *length = wanted;
   return kResultSuccess;
+}
+
+template <typename Char>
+bool ReadHead(const Char* path, std::uint64_t offset, std::uint8_t* buffer, std::size_t count) {
+  const UniqueFile file = OwnFile(OpenForReading(path));
+  if (file == nullptr) return false;
+  std::memset(buffer, 0, count);
+  ReadAt(file.get(), offset, buffer, static_cast<DWORD>(count));
+  return true;
+}
+
+}  // namespace
+
+int ReadFileFrom(const char* path, std::uint64_t offset, HLOCAL* block, DWORD* length) {
+  return ReadFrom(path, offset, block, length);
+}
+int ReadFileFrom(const wchar_t* path, std::uint64_t offset, HLOCAL* block, DWORD* length) {
+  return ReadFrom(path, offset, block, length);
+}
+bool ReadFileHead(const char* path, std::uint64_t offset, std::uint8_t* buffer, std::size_t count) {
+  return ReadHead(path, offset, buffer, count);
+}
+bool ReadFileHead(const wchar_t* path, std::uint64_t offset, std::uint8_t* buffer,
+                  std::size_t count) {
+  return ReadHead(path, offset, buffer, count);
 }

@@ -1,11 +1,29 @@
-// Brings a file, or its first bytes, into one fixed local memory block.
+// Brings a file, or its first bytes, into memory: for 8-bit and wide paths,
+// from the file's first byte or from an offset within it (a picture stored
+// behind other data). Bytes before the offset are not part of the data; an
+// offset at or past the file's end leaves no data.
 #pragma once
 
 #include <windows.h>
 
-// path: the file. block: receives the block, which the caller frees with
-// LocalFree. length: on entry the bytes wanted (0: the whole file); on
-// success the block's size. A file shorter than the length wanted leaves the
-// block's tail zero. Returns 0, 4 (no memory; block null) or 6 (the file
-// did not open; block and length untouched).
-int ReadFileWhole(const char* path, HLOCAL* block, DWORD* length);
+#include <cstddef>
+#include <cstdint>
+
+// path: the file. block: receives one fixed local memory block, which the
+// caller frees with LocalFree. length: on entry the bytes wanted (0: all from
+// offset to the end); on success the block's size. A file shorter than the
+// length wanted leaves the block's tail zero. Returns 0, 4 (no memory; block
+// null) or 6 (the file did not open; block and length untouched).
+int ReadFileFrom(const char* path, std::uint64_t offset, HLOCAL* block, DWORD* length);
+int ReadFileFrom(const wchar_t* path, std::uint64_t offset, HLOCAL* block, DWORD* length);
+
+// The same from the file's first byte.
+inline int ReadFileWhole(const char* path, HLOCAL* block, DWORD* length) {
+  return ReadFileFrom(path, 0, block, length);
+}
+
+// Up to count bytes from offset into buffer, the rest zero; false when the
+// file does not open.
+bool ReadFileHead(const char* path, std::uint64_t offset, std::uint8_t* buffer, std::size_t count);
+bool ReadFileHead(const wchar_t* path, std::uint64_t offset, std::uint8_t* buffer,
+                  std::size_t count);

@@ -4,18 +4,16 @@
 
 namespace {
 
-LineBuffer store = {};
-
 bool IsBreak(char c) { return c == '\r' || c == '\n'; }
 
 }  // namespace
 
-int LoadLineBuffer(const char* text, std::size_t maxLength, const LineAllocator& allocator) {
-  if (text == nullptr) {
-    FreeLineBuffer();
-    return -1;
-  }
-  FreeLineBuffer();
+LineBuffer::~LineBuffer() { FreeLineBuffer(*this); }
+
+int LoadLineBuffer(LineBuffer& store, const char* text, std::size_t maxLength,
+                   const LineAllocator& allocator) {
+  FreeLineBuffer(store);
+  if (text == nullptr) return -1;
   const void* zero = std::memchr(text, 0, maxLength);
   const std::size_t length =
       zero != nullptr ? static_cast<std::size_t>(static_cast<const char*>(zero) - text) : maxLength;
@@ -36,11 +34,11 @@ int LoadLineBuffer(const char* text, std::size_t maxLength, const LineAllocator&
   }
   store.text = block;
   store.allocator = allocator;
-  IndexLineBuffer();
+  IndexLineBuffer(store);
   return 0;
 }
 
-void IndexLineBuffer() {
+void IndexLineBuffer(LineBuffer& store) {
   if (store.text == nullptr) return;
   const char* text = store.text;
   std::int32_t i = 0;
@@ -63,9 +61,11 @@ void IndexLineBuffer() {
   store.lineCount = i - 1;
 }
 
-int GetBufferLineCount() { return store.text == nullptr ? -1 : store.lineCount; }
+int GetBufferLineCount(const LineBuffer& store) {
+  return store.text == nullptr ? -1 : store.lineCount;
+}
 
-int GetBufferLine(char* destination, int index, int limit) {
+int GetBufferLine(const LineBuffer& store, char* destination, int index, int limit) {
   if (store.text == nullptr || index < 0 || index > store.lineCount || limit < 1) return -1;
   const std::int32_t start = index == 0 ? 0 : store.lineEnds[index - 1] + 1;
   const std::int32_t span =
@@ -74,7 +74,7 @@ int GetBufferLine(char* destination, int index, int limit) {
   return 0;
 }
 
-int FreeLineBuffer() {
+int FreeLineBuffer(LineBuffer& store) {
   if (store.text == nullptr) return 0;
   store.allocator.release(store.text);
   store.text = nullptr;
@@ -92,5 +92,3 @@ void CopyTextSpan(char* destination, const char* text, std::int32_t span, std::i
   }
   destination[copied] = '\0';
 }
-
-const LineBuffer& CurrentLineBuffer() { return store; }

@@ -1,6 +1,6 @@
-// The line store: one process-wide text (a configuration file) handed out
-// line by line by index. Loading replaces the previous text; the user frees
-// it before moving on. Not re-entrant: one user at a time, on one thread.
+// The line store: one text (a configuration file) handed out line by line by
+// index. Each user owns its store, so users on several threads never meet;
+// loading replaces the store's previous text, and the owner's end frees it.
 #pragma once
 
 #include <cstddef>
@@ -17,12 +17,17 @@ struct LineAllocator {
 };
 
 struct LineBuffer {
-  char* text;  // null while nothing is loaded
+  LineBuffer() = default;
+  ~LineBuffer();
+  LineBuffer(const LineBuffer&) = delete;
+  LineBuffer& operator=(const LineBuffer&) = delete;
+
+  char* text = nullptr;  // null while nothing is loaded
   // End of line k: the offset of the last character of its break, or of the
   // text's terminating zero; one more entry repeats the last one recorded.
-  std::int32_t lineEnds[kMaxLineEnds + 1];
-  std::int32_t lineCount;
-  LineAllocator allocator;  // the one that made text
+  std::int32_t lineEnds[kMaxLineEnds + 1] = {};
+  std::int32_t lineCount = 0;
+  LineAllocator allocator = {};  // the one that made text
 };
 
 // Copies the text (its first maxLength bytes, or up to its first zero byte if
@@ -30,28 +35,26 @@ struct LineBuffer {
 // of the last two characters is a CR or an LF. 0 on success; -1 for a null
 // text (the store is emptied) or when no memory is available (the store is
 // empty too).
-int LoadLineBuffer(const char* text, std::size_t maxLength, const LineAllocator& allocator);
+int LoadLineBuffer(LineBuffer& store, const char* text, std::size_t maxLength,
+                   const LineAllocator& allocator);
 
 // The number of counted lines, or -1 when nothing is loaded.
-int GetBufferLineCount();
+int GetBufferLineCount(const LineBuffer& store);
 
 // Copies line index into destination, at most limit - 1 characters and a
 // zero. A line keeps the first character of a CR LF or LF CR pair. Index may
 // equal the line count (what follows the last counted break). 0 on success,
 // -1 when nothing is loaded or index or limit is out of range (destination
 // untouched).
-int GetBufferLine(char* destination, int index, int limit);
+int GetBufferLine(const LineBuffer& store, char* destination, int index, int limit);
 
 // 1 when a text was freed, 0 when nothing was loaded.
-int FreeLineBuffer();
+int FreeLineBuffer(LineBuffer& store);
 
 // Rebuilds the line-end table and count from the loaded text.
-void IndexLineBuffer();
+void IndexLineBuffer(LineBuffer& store);
 
 // Copies min(span, limit) - 1 characters of text from start, fewer if the
 // text's zero comes first, and ends them with a zero.
 void CopyTextSpan(char* destination, const char* text, std::int32_t span, std::int32_t start,
                   std::int32_t limit);
-
-// The store as it stands, for inspection.
-const LineBuffer& CurrentLineBuffer();

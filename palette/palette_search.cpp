@@ -3,60 +3,171 @@
 #include <windows.h>
 
 #include <cstring>
+#include <cwchar>
+#include <new>
 
 #include "cel/read_file.h"
-#include "palette/cnf.h"
-#include "palette/line_buffer.h"
+#include "palette/folder_search.h"
 #include "palette/text_utils.h"
 #include "plugin/ansi_text.h"
 #include "plugin/owners.h"
 
 namespace {
 
-// Empties the line store however a configuration file's reading ends.
-struct LineBufferGuard {
-  LineBufferGuard() = default;
-  ~LineBufferGuard() { FreeLineBuffer(); }
-  LineBufferGuard(const LineBufferGuard&) = delete;
-  LineBufferGuard& operator=(const LineBufferGuard&) = delete;
+// Wide paths may be as long as the system allows.
+constexpr std::size_t kWidePathLimit = 32767;
+
+// The system's calls in their 8-bit and wide forms.
+HANDLE FindFirst(const std::string& pattern, WIN32_FIND_DATAA* entry) {
+  return FindFirstFileA(pattern.c_str(), entry);
+}
+HANDLE FindFirst(const std::wstring& pattern, WIN32_FIND_DATAW* entry) {
+  return FindFirstFileW(pattern.c_str(), entry);
+}
+BOOL FindNext(HANDLE find, WIN32_FIND_DATAA* entry) { return FindNextFileA(find, entry); }
+BOOL FindNext(HANDLE find, WIN32_FIND_DATAW* entry) { return FindNextFileW(find, entry); }
+BOOL AttributesOf(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA* data) {
+  return GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, data);
+}
+BOOL AttributesOf(const std::wstring& path, WIN32_FILE_ATTRIBUTE_DATA* data) {
+  return GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, data);
+}
+BOOL VolumeOf(const std::string& path, char* volume, DWORD size) {
+  return GetVolumePathNameA(path.c_str(), volume, size);
+}
+BOOL VolumeOf(const std::wstring& path, wchar_t* volume, DWORD size) {
+  return GetVolumePathNameW(path.c_str(), volume, size);
+}
+BOOL FileSystemOf(const char* volume, char* name, DWORD size) {
+  return GetVolumeInformationA(volume, nullptr, 0, nullptr, nullptr, nullptr, name, size);
+}
+BOOL FileSystemOf(const wchar_t* volume, wchar_t* name, DWORD size) {
+  return GetVolumeInformationW(volume, nullptr, 0, nullptr, nullptr, nullptr, name, size);
+}
+
+template <typename Char>
+struct FindData;
+template <>
+struct FindData<char> {
+  using Type = WIN32_FIND_DATAA;
 };
+template <>
+struct FindData<wchar_t> {
+  using Type = WIN32_FIND_DATAW;
+};
+
+template <typename Char>
+bool StartsWithNoCase(const Char* text, const char* prefix) {
+  for (; *prefix != '\0'; ++text, ++prefix) {
+    const auto c = static_cast<std::uint32_t>(*text);
+    if ((c >= 'a' && c <= 'z' ? c - 32 : c) != static_cast<std::uint32_t>(*prefix)) return false;
+  }
+  return true;
+}
+
+std::uint64_t Ticks(FILETIME time) {
+  return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+std::wstring WidenAnsi(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const int length =
+      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+  if (length > 0)
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+  return wide;
+}
 
 void* GlobalZeroAlloc(std::size_t bytes) { return GlobalAlloc(GMEM_ZEROINIT, bytes); }
 void GlobalRelease(void* block) { GlobalFree(block); }
 constexpr LineAllocator kGlobalHeap = {GlobalZeroAlloc, GlobalRelease};
 
-// What one configuration file says: whether it places the cel, and if so the
-// path of the palette file it assigns (empty when it lists none that fits).
-bool AskCnf(const char* cnfPath, const char* folder, const char* celName, char* out,
-            std::size_t outSize) {
-  HLOCAL block = nullptr;
-  DWORD length = 0;
-  if (ReadFileWhole(cnfPath, &block, &length) != 0) return false;
-  CnfAnswer answer;
-  {
-    const UniqueLocal blockGuard(block);
-    LineBufferGuard storeGuard;
-    if (LoadLineBuffer(static_cast<const char*>(block), length, kGlobalHeap) != 0) return false;
-    answer = ReadCnfForCel(celName, AnsiNextChar, AnsiCompareNoCase);
+// The folder as the search sees it, through the calls of one width.
+template <typename Char>
+class SystemFolders : public FolderAccess<Char> {
+ public:
+  bool List(const PathText<Char>& folder, std::vector<ListedFile<Char>>* entries) override {
+    typename FindData<Char>::Type entry;
+    PathText<Char> pattern = folder;
+    pattern.push_back(static_cast<Char>('\\'));
+    pattern.push_back(static_cast<Char>('*'));
+    const UniqueFind find = OwnFind(FindFirst(pattern, &entry));
+    if (find == nullptr) return false;
+    do {
+      entries->push_back({entry.cFileName, entry.cAlternateFileName});
+    } while (FindNext(find.get(), &entry));
+    return true;
   }
-  if (!answer.placed) return false;
-  // A palette path that does not fit whole leaves out empty: the folder's
-  // first palette file serves instead.
-  if (answer.hasPalette) ComposePath(out, outSize, folder, answer.paletteName);
-  return true;
+
+  bool Stamp(const PathText<Char>& path, FileStamp* stamp) override {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!AttributesOf(path, &data)) return false;
+    stamp->size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    stamp->writeTime = Ticks(data.ftLastWriteTime);
+    return true;
+  }
+
+  bool Read(const PathText<Char>& path, std::size_t wanted,
+            std::vector<std::uint8_t>* bytes) override {
+    HLOCAL block = nullptr;
+    DWORD length = static_cast<DWORD>(wanted);
+    if (ReadFileFrom(path.c_str(), 0, &block, &length) != 0) return false;
+    const UniqueLocal owner(block);
+    const auto* data = static_cast<const std::uint8_t*>(block);
+    try {
+      bytes->assign(data, data + length);
+    } catch (const std::bad_alloc&) {
+      return false;  // a file too large to hold is one that cannot be read
+    }
+    return true;
+  }
+
+  bool SameCelName(const std::string& field, const PathText<Char>& celName) override;
+  PathText<Char> PathFromCnfText(const std::string& name) override;
+
+  const NextChar& CnfSteps() override { return AnsiNextChar(); }
+  const LineAllocator& TextHeap() override { return kGlobalHeap; }
+
+  std::uint64_t Now() override {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return Ticks(now);
+  }
+
+  bool FolderTimeTracksEntries(const PathText<Char>& folder) override {
+    Char volume[MAX_PATH + 1] = {};
+    Char name[MAX_PATH + 1] = {};
+    if (!VolumeOf(folder, volume, MAX_PATH) || !FileSystemOf(volume, name, MAX_PATH)) return false;
+    // FAT, FAT32 and exFAT keep a folder's time when its entries change.
+    return !StartsWithNoCase(name, "FAT") && !StartsWithNoCase(name, "EXFAT");
+  }
+};
+
+template <>
+bool SystemFolders<char>::SameCelName(const std::string& field, const std::string& celName) {
+  return AnsiCompareNoCase(field.c_str(), celName.c_str()) == 0;
+}
+template <>
+bool SystemFolders<wchar_t>::SameCelName(const std::string& field, const std::wstring& celName) {
+  return lstrcmpiW(WidenAnsi(field).c_str(), celName.c_str()) == 0;
+}
+template <>
+std::string SystemFolders<char>::PathFromCnfText(const std::string& name) {
+  return name;
+}
+template <>
+std::wstring SystemFolders<wchar_t>::PathFromCnfText(const std::string& name) {
+  return WidenAnsi(name);
 }
 
-// The first entry of pattern whose composed path fits out.
-bool FirstPaletteFile(const char* folder, char* out, std::size_t outSize) {
-  char pattern[kPathBufferSize];
-  if (!ComposePath(pattern, sizeof pattern, folder, "*.kcf")) return false;
-  WIN32_FIND_DATAA entry;
-  const UniqueFind find = OwnFind(FindFirstFileA(pattern, &entry));
-  if (find == nullptr) return false;
-  do {
-    if (ComposePath(out, outSize, folder, entry.cFileName)) return true;
-  } while (FindNextFileA(find.get(), &entry));
-  return false;
+FolderCache<char>& AnsiFolders() {
+  static FolderCache<char> cache;
+  return cache;
+}
+FolderCache<wchar_t>& WideFolders() {
+  static FolderCache<wchar_t> cache;
+  return cache;
 }
 
 }  // namespace
@@ -64,30 +175,55 @@ bool FirstPaletteFile(const char* folder, char* out, std::size_t outSize) {
 int FindPaletteFile(char* out, const char* celPath, int outSize) {
   if (out == nullptr || outSize < 2) return -1;
   out[0] = '\0';
-  const auto size = static_cast<std::size_t>(outSize);
   // A longer path would be taken apart cut short, naming another folder or cel.
   if (celPath == nullptr || std::strlen(celPath) > kMaxCelPathLength) return -1;
   char folder[kPathBufferSize];
   char celName[kPathBufferSize];
   lstrcpynA(folder, celPath, sizeof folder);
   lstrcpynA(celName, celPath, sizeof celName);
-  GetPathPart(folder, PathPart::Folder, AnsiNextChar);
-  GetPathPart(celName, PathPart::FileName, AnsiNextChar);
+  GetPathPart(folder, PathPart::Folder, AnsiNextChar());
+  GetPathPart(celName, PathPart::FileName, AnsiNextChar());
+  const std::size_t answerSize = static_cast<std::size_t>(outSize) < kPathBufferSize
+                                     ? static_cast<std::size_t>(outSize)
+                                     : kPathBufferSize;
+  SystemFolders<char> access;
+  const PaletteSearchResult<char> result =
+      AnsiFolders().Find(access, folder, celName, {kPathBufferSize - 1, answerSize - 1});
+  if (!result.found) return -1;
+  std::memcpy(out, result.path.c_str(), result.path.size() + 1);
+  return 0;
+}
 
-  char pattern[kPathBufferSize];
-  if (!ComposePath(pattern, sizeof pattern, folder, "*.cnf")) return -1;
-  {
-    WIN32_FIND_DATAA entry;
-    const UniqueFind find = OwnFind(FindFirstFileA(pattern, &entry));
-    // Without any configuration file the folder is not a set: no guess.
-    if (find == nullptr) return -1;
-    do {
-      char cnfPath[kPathBufferSize];
-      if (!ComposePath(cnfPath, sizeof cnfPath, folder, entry.cFileName)) continue;
-      // The first configuration file that places the cel decides.
-      if (AskCnf(cnfPath, folder, celName, out, size)) break;
-    } while (FindNextFileA(find.get(), &entry));
-  }
-  if (out[0] != '\0') return 0;
-  return FirstPaletteFile(folder, out, size) ? 0 : -1;
+int FindPaletteFile(std::wstring* out, const wchar_t* celPath) {
+  out->clear();
+  if (celPath == nullptr) return -1;
+  std::wstring folder = celPath;
+  std::wstring celName = celPath;
+  GetPathPart(&folder[0], PathPart::Folder);
+  GetPathPart(&celName[0], PathPart::FileName);
+  folder.resize(std::wcslen(folder.c_str()));
+  celName.resize(std::wcslen(celName.c_str()));
+  SystemFolders<wchar_t> access;
+  const PaletteSearchResult<wchar_t> result =
+      WideFolders().Find(access, folder, celName, {kWidePathLimit, kWidePathLimit});
+  if (!result.found) return -1;
+  *out = result.path;
+  return 0;
+}
+
+bool ReadPaletteFile(const std::string& path, std::size_t wanted,
+                     std::vector<std::uint8_t>* bytes) {
+  SystemFolders<char> access;
+  return AnsiFolders().ReadPalette(access, path, wanted, bytes);
+}
+
+bool ReadPaletteFile(const std::wstring& path, std::size_t wanted,
+                     std::vector<std::uint8_t>* bytes) {
+  SystemFolders<wchar_t> access;
+  return WideFolders().ReadPalette(access, path, wanted, bytes);
+}
+
+void ForgetPaletteFolders() {
+  AnsiFolders().Clear();
+  WideFolders().Clear();
 }

@@ -1,15 +1,13 @@
 // Path and token utilities for cel paths and configuration lines. Strings are
-// 8-bit in the ANSI code page; every walk steps with the handed-in
-// next-character function, so the second byte of a double-byte character is
-// never taken for a separator, a blank or a digit.
+// 8-bit in the ANSI code page; every walk steps with the code page's
+// next-character rule, so the second byte of a double-byte character is never
+// taken for a separator, a blank or a digit. Wide paths need no such rule.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-// Steps from one character to the next; at the terminating zero it stays put.
-// The plug-in hands in CharNextA; native code a byte step or a code page step.
-using NextChar = const char* (*)(const char*);
+#include "cel/text_adapters.h"
 
 // Path buffers hold 259 characters and a terminator.
 constexpr std::size_t kPathBufferSize = 260;
@@ -22,23 +20,21 @@ enum class PathPart {
 };
 
 // Cuts path in place down to the selected part. Separators are '\' and '/'.
-void GetPathPart(char* path, PathPart part, NextChar next);
+void GetPathPart(char* path, PathPart part, const NextChar& next);
+void GetPathPart(wchar_t* path, PathPart part);
 
 // The first position at or after text that is neither a space nor a tab.
-const char* SkipBlanks(const char* text, NextChar next);
-char* SkipBlanks(char* text, NextChar next);
+const char* SkipBlanks(const char* text, const NextChar& next);
+char* SkipBlanks(char* text, const NextChar& next);
 
 // Ends text at its first space, tab, CR or LF.
-void CutAtBlank(char* text, NextChar next);
+void CutAtBlank(char* text, const NextChar& next);
 
 // An optional '-' or '+' and decimal digits; stops at the first other
 // character. Wraps modulo 2^32 rather than failing.
-std::int32_t ParseDecimal(const char* text, NextChar next);
+std::int32_t ParseDecimal(const char* text, const NextChar& next);
 
 // Composes folder, a backslash and name into out ("%s\%s"). A result that
 // does not fit whole in outSize bytes (or in a path buffer) is not written:
 // out is left empty and the answer is false.
 bool ComposePath(char* out, std::size_t outSize, const char* folder, const char* name);
-
-// Byte-wise step, for single-byte code pages and native tests.
-const char* NextByte(const char* text);

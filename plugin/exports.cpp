@@ -1,12 +1,14 @@
-// The light exports: attach hook, identification, quick test, picture
-// information and the declined preview.
+// The light exports, each with its wide twin: attach hook, identification,
+// quick test, picture information and the declined preview.
 #include <cstring>
+#include <cwchar>
 
 #include "cel/cel_format.h"
+#include "cel/read_file.h"
 #include "plugin/ansi_text.h"
+#include "plugin/export_guard.h"
 #include "plugin/host_data.h"
 #include "plugin/module.h"
-#include "plugin/owners.h"
 #include "plugin/plugin_api.h"
 
 HINSTANCE ModuleInstance = nullptr;
@@ -19,48 +21,43 @@ constexpr const char* kPluginInfo[] = {
     "*.cel",
     "Kiss Cel file",
 };
+constexpr int kPluginInfoCount = static_cast<int>(sizeof kPluginInfo / sizeof kPluginInfo[0]);
 
 // A data argument with no bit above the low 16 is a file handle, not a pointer.
 bool IsFileHandle(DWORD_PTR data) { return (data >> 16) == 0; }
 
-}  // namespace
-
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) ModuleInstance = instance;
-  return TRUE;
+bool IsCelName(LPCSTR fileName) { return HasExtension(fileName, ".CEL", AnsiCompareNoCase); }
+bool IsCelName(LPCWSTR fileName) {
+  if (fileName == nullptr) return false;
+  const std::size_t length = std::wcslen(fileName);
+  return length >= 4 && lstrcmpiW(fileName + length - 4, L".CEL") == 0;
 }
 
-extern "C" int WINAPI GetPluginInfo(int index, LPSTR buffer, int bufferLength) {
-  if (index < 0 || index >= static_cast<int>(sizeof kPluginInfo / sizeof kPluginInfo[0])) return 0;
-  if (buffer == nullptr || bufferLength < 1) return 0;
-  lstrcpynA(buffer, kPluginInfo[index], bufferLength);
-  return lstrlenA(buffer);
-}
-
-extern "C" int WINAPI IsSupported(LPCSTR fileName, DWORD_PTR data) {
-  BYTE window[kKissHeaderSize] = {};
+template <typename Char>
+int IsSupportedOf(const Char* fileName, DWORD_PTR data) {
+  std::uint8_t window[kKissHeaderSize] = {};
   if (IsFileHandle(data)) {
     DWORD read = 0;
     // The host keeps its handle: it is read from where it stands, not moved, not closed.
     ReadFile(reinterpret_cast<HANDLE>(data), window, sizeof window, &read, nullptr);
   } else {
-    std::memcpy(window, reinterpret_cast<const BYTE*>(data), sizeof window);
+    std::memcpy(window, reinterpret_cast<const std::uint8_t*>(data), sizeof window);
   }
-  return PassesQuickTest(ByteView{window, sizeof window}, fileName, AnsiCompareNoCase) ? 1 : 0;
+  return PassesQuickTest(ByteView{window, sizeof window}, IsCelName(fileName)) ? 1 : 0;
 }
 
-extern "C" int WINAPI GetPictureInfo(LPCSTR source, LONG_PTR length, UINT flags,
-                                     PictureInfo* info) {
-  BYTE window[kKissHeaderSize] = {};
+// length: in file mode the picture's offset within the file, in memory mode
+// the size of the host's data.
+template <typename Char>
+int GetPictureInfoOf(const Char* source, LONG_PTR length, UINT flags, PictureInfo* info) {
+  if (info == nullptr) return kResultNotServed;  // nowhere to put the answer
+  std::uint8_t window[kKissHeaderSize] = {};
   switch (flags & kInputModeMask) {
-    case kInputFile: {
-      const UniqueFile file = OwnFile(CreateFileA(source, GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-      if (file == nullptr) return kResultFileOpenFailed;
-      DWORD read = 0;
-      ReadFile(file.get(), window, sizeof window, &read, nullptr);
+    case kInputFile:
+      if (length < 0) return kResultNotServed;  // no file has a negative offset
+      if (!ReadFileHead(source, static_cast<std::uint64_t>(length), window, sizeof window))
+        return kResultFileOpenFailed;
       break;
-    }
     case kInputMemory:
       // Only the bytes the host says it has are read; the rest stay zero.
       ByteView{reinterpret_cast<const std::uint8_t*>(source), HostDataSize(length)}.CopyOut(
@@ -70,18 +67,64 @@ extern "C" int WINAPI GetPictureInfo(LPCSTR source, LONG_PTR length, UINT flags,
       return kResultNotServed;
   }
   const CelPictureInfo cel = ReadCelPictureInfo(ByteView{window, sizeof window});
-  info->left = 0;
-  info->top = 0;
+  std::memset(info, 0, sizeof *info);
   info->width = cel.width;
   info->height = cel.height;
-  info->xDensity = 0;
-  info->yDensity = 0;
   info->colorDepth = cel.bitsPerPixel;
   info->info = nullptr;
   return kResultSuccess;
 }
 
+}  // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) ModuleInstance = instance;
+  return TRUE;
+}
+
+extern "C" int WINAPI GetPluginInfo(int index, LPSTR buffer, int bufferLength) {
+  if (index < 0 || index >= kPluginInfoCount) return 0;
+  if (buffer == nullptr || bufferLength < 1) return 0;
+  lstrcpynA(buffer, kPluginInfo[index], bufferLength);
+  return lstrlenA(buffer);
+}
+
+// bufferLength counts wide characters.
+extern "C" int WINAPI GetPluginInfoW(int index, LPWSTR buffer, int bufferLength) {
+  if (index < 0 || index >= kPluginInfoCount) return 0;
+  if (buffer == nullptr || bufferLength < 1) return 0;
+  // The texts are ASCII: each byte is its own character.
+  const char* text = kPluginInfo[index];
+  int length = 0;
+  for (; text[length] != '\0' && length < bufferLength - 1; ++length) buffer[length] = text[length];
+  buffer[length] = L'\0';
+  return length;
+}
+
+extern "C" int WINAPI IsSupported(LPCSTR fileName, DWORD_PTR data) {
+  return IsSupportedOf(fileName, data);
+}
+
+extern "C" int WINAPI IsSupportedW(LPCWSTR fileName, DWORD_PTR data) {
+  return IsSupportedOf(fileName, data);
+}
+
+extern "C" int WINAPI GetPictureInfo(LPCSTR source, LONG_PTR length, UINT flags,
+                                     PictureInfo* info) {
+  return GuardedCall([&] { return GetPictureInfoOf(source, length, flags, info); });
+}
+
+extern "C" int WINAPI GetPictureInfoW(LPCWSTR source, LONG_PTR length, UINT flags,
+                                      PictureInfo* info) {
+  return GuardedCall([&] { return GetPictureInfoOf(source, length, flags, info); });
+}
+
 extern "C" int WINAPI GetPreview(LPCSTR, LONG_PTR, UINT, HLOCAL*, HLOCAL*, ProgressCallback,
                                  LONG_PTR) {
+  return kResultNotServed;
+}
+
+extern "C" int WINAPI GetPreviewW(LPCWSTR, LONG_PTR, UINT, HLOCAL*, HLOCAL*, ProgressCallback,
+                                  LONG_PTR) {
   return kResultNotServed;
 }

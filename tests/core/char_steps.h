@@ -1,12 +1,16 @@
 // Helpers for the palette core tests: character steps, name comparison and
-// an allocator for the line store, as native stand-ins for CharNextA,
-// lstrcmpiA and GlobalAlloc.
+// an allocator for the line store, as native stand-ins for the ANSI code
+// page's step rule, lstrcmpiA and GlobalAlloc.
 #pragma once
 
 #include <cctype>
 #include <cstdlib>
 
+#include "cel/text_adapters.h"
 #include "palette/line_buffer.h"
+
+// Every byte its own character, as in a single-byte code page.
+inline const NextChar NextByte;
 
 namespace test_steps {
 
@@ -16,11 +20,7 @@ inline bool IsCp932Lead(unsigned char c) {
   return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
 
-inline const char* NextCp932(const char* text) {
-  if (*text == '\0') return text;
-  if (IsCp932Lead(static_cast<unsigned char>(*text)) && text[1] != '\0') return text + 2;
-  return text + 1;
-}
+inline const NextChar NextCp932 = NextChar::FromLeadBytes(IsCp932Lead);
 
 inline int CompareNoCase(const char* a, const char* b) {
   for (;; ++a, ++b) {

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
+#include <vector>
 
 #include "core/char_steps.h"
 #include "palette/line_buffer.h"
@@ -61,12 +63,40 @@ TEST(ReadPaletteLineName, EndsAtTheFirstBlankOrBreak) {
   EXPECT_STREQ(name, "");
 }
 
+// What one configuration file says about a cel, as the search asks it.
+struct CnfAnswer {
+  bool placed = false;
+  std::int32_t paletteNumber = 0;
+  std::size_t paletteLineCount = 0;
+  bool hasPalette = false;
+  std::string paletteName;
+};
+
+CnfAnswer AskCnf(const std::string& text, const char* celName, const NextChar& next) {
+  LineBuffer lines;
+  EXPECT_EQ(LoadLineBuffer(lines, text.c_str(), text.size(), test_steps::kHeap), 0);
+  const CnfIndex index = IndexCnf(lines, next);
+  CnfAnswer answer;
+  answer.paletteLineCount = index.paletteLines.size();
+  const CelPlacement* placement =
+      FindPlacement(index, std::string(celName), [&](const std::string& field) {
+        return test_steps::CompareNoCase(field.c_str(), celName) == 0;
+      });
+  if (placement == nullptr) return answer;
+  answer.placed = true;
+  answer.paletteNumber = placement->paletteNumber;
+  const PaletteLine* line = PaletteLineFor(index, placement->paletteNumber);
+  if (line != nullptr && line->whole) {
+    answer.hasPalette = true;
+    answer.paletteName = line->name;
+  }
+  return answer;
+}
+
 class ReadCnfTest : public ::testing::Test {
  protected:
-  void TearDown() override { FreeLineBuffer(); }
   static CnfAnswer Ask(const std::string& text, const char* celName = "body.cel") {
-    EXPECT_EQ(LoadLineBuffer(text.c_str(), text.size(), test_steps::kHeap), 0);
-    return ReadCnfForCel(celName, NextByte, test_steps::CompareNoCase);
+    return AskCnf(text, celName, NextByte);
   }
   static std::string PaletteFor(const std::string& text) {
     const CnfAnswer answer = Ask(text);
@@ -89,7 +119,7 @@ TEST_F(ReadCnfTest, PaletteNumberNamesAPaletteLine) {
   EXPECT_EQ(PaletteFor("%a.kcf\n#1 body.cel *1\n%b.kcf\n"), "b.kcf");
   const CnfAnswer answer = Ask(palettes + "#1 body.cel *2\r\n");
   EXPECT_EQ(answer.paletteNumber, 2);
-  EXPECT_EQ(answer.paletteLineCount, 3);
+  EXPECT_EQ(answer.paletteLineCount, 3u);
 }
 
 TEST_F(ReadCnfTest, EveryLineEndingReadsAlike) {
@@ -135,11 +165,57 @@ TEST_F(ReadCnfTest, ANameCutWithItsLineIsNotUsed) {
 
 TEST_F(ReadCnfTest, DoubleByteNamesUnderCodePage932) {
   const std::string text = "%\x95\x5C.kcf\r%\x83\x5C.kcf\r#1 \x94\x5C.cel *1\r";
-  ASSERT_EQ(LoadLineBuffer(text.c_str(), text.size(), test_steps::kHeap), 0);
-  const CnfAnswer answer =
-      ReadCnfForCel("\x94\x5C.cel", test_steps::NextCp932, test_steps::CompareNoCase);
+  const CnfAnswer answer = AskCnf(text, "\x94\x5C.cel", test_steps::NextCp932);
   ASSERT_TRUE(answer.placed);
-  EXPECT_STREQ(answer.paletteName, "\x83\x5C.kcf");
+  EXPECT_EQ(answer.paletteName, "\x83\x5C.kcf");
+}
+
+// The system's comparison decides every pair it is asked about; plain names
+// that differ in length or folded hash are never the same, so it is spared
+// them, but it is asked about every other name, in line order.
+TEST(FindPlacement, AsksTheComparisonAboutEveryNameThatCouldBeTheCel) {
+  LineBuffer lines;
+  const std::string text =
+      "#1 arm.cel *1\r#2 leg.cel *2\r#3 bo-dy.cel *3\r#4 BODY.CEL *4\r#5 \x82\xA0.cel *5\r";
+  ASSERT_EQ(LoadLineBuffer(lines, text.c_str(), text.size(), test_steps::kHeap), 0);
+  const CnfIndex index = IndexCnf(lines, NextByte);
+  ASSERT_EQ(index.placements.size(), 5u);
+
+  std::vector<std::string> asked;
+  // A comparison under which a hyphen does not count, as some locales have it.
+  auto ignoringHyphens = [&](const std::string& field) {
+    asked.push_back(field);
+    std::string bare;
+    for (char c : field)
+      if (c != '-') bare += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return bare == "BODY.CEL";
+  };
+  const CelPlacement* found = FindPlacement(index, std::string("body.cel"), ignoringHyphens);
+  ASSERT_NE(found, nullptr);
+  EXPECT_EQ(found->paletteNumber, 3);
+  EXPECT_EQ(asked, (std::vector<std::string>{"bo-dy.cel"}));
+
+  // A cel whose own name is not plain is compared with every line.
+  asked.clear();
+  EXPECT_EQ(FindPlacement(index, std::string("\x82\xA0.cel"),
+                          [&](const std::string& field) {
+                            asked.push_back(field);
+                            return field == "\x82\xA0.cel";
+                          })
+                ->paletteNumber,
+            5);
+  EXPECT_EQ(asked.size(), 5u);
+
+  // Names equal under folding are still confirmed by the comparison, which
+  // may say no (as a locale with another rule for i would).
+  asked.clear();
+  EXPECT_EQ(FindPlacement(index, std::string("Body.Cel"),
+                          [&](const std::string& field) {
+                            asked.push_back(field);
+                            return false;
+                          }),
+            nullptr);
+  EXPECT_EQ(asked, (std::vector<std::string>{"bo-dy.cel", "BODY.CEL", "\x82\xA0.cel"}));
 }
 
 }  // namespace

@@ -198,6 +198,9 @@ TEST(InfoHeader, NamedFieldsOnly) {
   expected[8] = 2;
   expected[12] = 1;
   expected[14] = 24;
+  // biSizeImage: stride 98308 (0x8001 pixels of 3 bytes, padded) times 2 rows.
+  expected[20] = 0x08;
+  expected[22] = 0x03;
   EXPECT_EQ(d.info, expected);
   const Decoded tall = Decode(Headed(8, 1, 0xFEDC));
   ASSERT_EQ(tall.info.size(), 1064u);

@@ -108,7 +108,9 @@ TEST(Module, IsA32BitDllExportingExactlyThePluginNames) {
   std::vector<std::string> names = pe.ExportNames();
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"ConfigurationDlg", "GetPicture", "GetPictureInfo",
-                                             "GetPluginInfo", "GetPreview", "IsSupported"}));
+                                             "GetPictureInfoW", "GetPictureW", "GetPluginInfo",
+                                             "GetPluginInfoW", "GetPreview", "GetPreviewW",
+                                             "IsSupported", "IsSupportedW"}));
 }
 
 TEST(Module, ImportsOnlySystemLibraries) {

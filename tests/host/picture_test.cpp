@@ -140,6 +140,7 @@ TEST_F(Picture, HeaderlessThreeByTwo) {
   header[8] = 2;
   header[12] = 1;
   header[14] = 4;
+  header[20] = 8;  // biSizeImage
   EXPECT_EQ(d.Header(), header);
   // The first source row is the block's second; the odd nibble travels along.
   EXPECT_EQ(d.pixels, (Bytes{0x45, 0x6A, 0, 0, 0x12, 0x3F, 0, 0}));

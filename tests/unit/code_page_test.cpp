@@ -1,5 +1,5 @@
 // Double-byte names under the Shift-JIS code page (932), with the system's
-// own CharNextA. 0x95 0x5C, 0x83 0x5C and 0x94 0x5C are characters whose
+// own step rule. 0x95 0x5C, 0x83 0x5C and 0x94 0x5C are characters whose
 // second byte is the backslash code. The process's ANSI code page must be
 // 932: under Wine, run with a Japanese locale (LC_ALL=ja_JP.UTF-8).
 #include <gtest/gtest.h>
@@ -20,10 +20,26 @@ class CodePage932 : public ::testing::Test {
   }
 };
 
+// The table of lead bytes steps exactly as CharNextA does, for every first
+// byte and every byte after it (under whatever code page the test runs).
+TEST(AnsiNextChar, StepsAsTheSystemDoes) {
+  const NextChar& steps = AnsiNextChar();
+  int mismatches = 0;
+  for (int first = 1; first < 256; ++first) {
+    for (int second = 0; second < 256; ++second) {
+      const char text[3] = {static_cast<char>(first), static_cast<char>(second), '\0'};
+      if (steps(text) != CharNextA(text)) ++mismatches;
+    }
+  }
+  EXPECT_EQ(mismatches, 0) << "code page " << GetACP();
+  const char empty[1] = {'\0'};
+  EXPECT_EQ(steps(empty), empty);
+}
+
 std::string Part(const std::string& path, PathPart part) {
   char buffer[kPathBufferSize];
   lstrcpynA(buffer, path.c_str(), sizeof buffer);
-  GetPathPart(buffer, part, AnsiNextChar);
+  GetPathPart(buffer, part, AnsiNextChar());
   return buffer;
 }
 
@@ -35,7 +51,7 @@ TEST_F(CodePage932, PathPartsKeepDoubleByteCharactersWhole) {
   EXPECT_EQ(Part("\x95\x5C.cel", PathPart::Folder), "");
   EXPECT_EQ(Part("\x95\x5C.cel", PathPart::FileName), "\x95\x5C.cel");
   char field[] = "\x95\x5C\x83\x5C.kcf ;x";
-  CutAtBlank(field, AnsiNextChar);
+  CutAtBlank(field, AnsiNextChar());
   EXPECT_STREQ(field, "\x95\x5C\x83\x5C.kcf");
 }
 

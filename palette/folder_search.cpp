@@ -1,0 +1,257 @@
+#include "palette/folder_search.h"
+
+#include <cstring>
+#include <utility>
+
+namespace {
+
+template <typename Char>
+bool EndsWithNoCase(const PathText<Char>& name, const char* extension) {
+  const std::size_t length = std::strlen(extension);
+  if (name.size() < length) return false;
+  const std::size_t start = name.size() - length;
+  for (std::size_t i = 0; i < length; ++i) {
+    auto c = static_cast<std::uint32_t>(name[start + i]);
+    auto e = static_cast<std::uint32_t>(static_cast<unsigned char>(extension[i]));
+    if (c >= 'a' && c <= 'z') c -= 32;
+    if (e >= 'a' && e <= 'z') e -= 32;
+    if (c != e) return false;
+  }
+  return true;
+}
+
+// A configuration file's reading, or null when it cannot be read or its text
+// cannot be held.
+template <typename Char>
+std::shared_ptr<const CnfIndex> ReadCnf(FolderAccess<Char>& access, const PathText<Char>& path) {
+  std::vector<std::uint8_t> bytes;
+  if (!access.Read(path, 0, &bytes)) return nullptr;
+  // An empty file is an empty text, not a missing one.
+  static const char kEmpty = '\0';
+  const char* text = bytes.empty() ? &kEmpty : reinterpret_cast<const char*>(bytes.data());
+  LineBuffer lines;
+  if (LoadLineBuffer(lines, text, bytes.size(), access.TextHeap()) != 0) return nullptr;
+  return std::make_shared<const CnfIndex>(IndexCnf(lines, access.CnfSteps()));
+}
+
+// Whether the configuration places the cel; if so, answer holds the palette
+// path its line picks, or stays empty when there is none that fits.
+template <typename Char>
+bool AnswerFromCnf(FolderAccess<Char>& access, const CnfIndex& index, const PathText<Char>& folder,
+                   const PathText<Char>& celName, PathLimits limits, PathText<Char>* answer) {
+  const CelPlacement* placement = FindPlacement(
+      index, celName, [&](const std::string& field) { return access.SameCelName(field, celName); });
+  if (placement == nullptr) return false;
+  const PaletteLine* line = PaletteLineFor(index, placement->paletteNumber);
+  if (line != nullptr && line->whole &&
+      !ComposeFolderPath(folder, access.PathFromCnfText(line->name), limits.answer, answer)) {
+    answer->clear();
+  }
+  return true;
+}
+
+// The first palette file whose path fits.
+template <typename Char>
+PaletteSearchResult<Char> FirstPaletteFile(const std::vector<PathText<Char>>& names,
+                                           const PathText<Char>& folder, PathLimits limits) {
+  PaletteSearchResult<Char> result;
+  for (const PathText<Char>& name : names) {
+    if (ComposeFolderPath(folder, name, limits.answer, &result.path)) {
+      result.found = true;
+      return result;
+    }
+  }
+  result.path.clear();
+  return result;
+}
+
+// "%s\*.cnf" and "%s\*.kcf" must fit the path limit for the folder to be listed.
+template <typename Char>
+bool PatternsFit(const PathText<Char>& folder, PathLimits limits) {
+  return folder.size() + 6 <= limits.path;
+}
+
+}  // namespace
+
+template <typename Char>
+bool MatchesExtension(const ListedFile<Char>& entry, const char* extension) {
+  return EndsWithNoCase(entry.name, extension) ||
+         (!entry.shortName.empty() && EndsWithNoCase(entry.shortName, extension));
+}
+
+template <typename Char>
+PaletteSearchResult<Char> FindPaletteInFolder(FolderAccess<Char>& access,
+                                              const PathText<Char>& folder,
+                                              const PathText<Char>& celName, PathLimits limits) {
+  if (!PatternsFit(folder, limits)) return {};
+  std::vector<ListedFile<Char>> entries;
+  if (!access.List(folder, &entries)) return {};
+  bool anyCnf = false;
+  PathText<Char> answer;
+  for (const ListedFile<Char>& entry : entries) {
+    if (!MatchesExtension(entry, ".cnf")) continue;
+    anyCnf = true;
+    PathText<Char> path;
+    if (!ComposeFolderPath(folder, entry.name, limits.path, &path)) continue;
+    const std::shared_ptr<const CnfIndex> index = ReadCnf(access, path);
+    // The first configuration file that places the cel decides.
+    if (index != nullptr && AnswerFromCnf(access, *index, folder, celName, limits, &answer)) break;
+  }
+  // Without any configuration file the folder is not a set: no guess.
+  if (!anyCnf) return {};
+  if (!answer.empty()) return {true, answer};
+  std::vector<PathText<Char>> palettes;
+  for (const ListedFile<Char>& entry : entries) {
+    if (MatchesExtension(entry, ".kcf")) palettes.push_back(entry.name);
+  }
+  return FirstPaletteFile(palettes, folder, limits);
+}
+
+template <typename Char>
+PaletteSearchResult<Char> FolderCache<Char>::Find(FolderAccess<Char>& access,
+                                                  const PathText<Char>& folder,
+                                                  const PathText<Char>& celName,
+                                                  PathLimits limits) {
+  if (!PatternsFit(folder, limits)) return {};
+  // Taken before any stamp is read: a stamp older than this by the margin
+  // changes with any later write.
+  const std::uint64_t now = access.Now();
+  FileStamp folderStamp;
+  const bool stamped = access.Stamp(folder, &folderStamp);
+  const std::shared_ptr<const Snapshot> kept = Lookup(folder);
+  std::shared_ptr<Snapshot> changed;  // the new state to keep, when anything was read
+
+  if (!stamped || kept == nullptr || !kept->timeTracksEntries || !kept->folderTrusted ||
+      kept->folderStamp != folderStamp) {
+    std::vector<ListedFile<Char>> entries;
+    if (!access.List(folder, &entries)) return {};
+    changed = std::make_shared<Snapshot>();
+    changed->folder = folder;
+    changed->folderStamp = folderStamp;
+    changed->folderTrusted = stamped && folderStamp.writeTime + kTrustMargin < now;
+    changed->timeTracksEntries =
+        kept != nullptr ? kept->timeTracksEntries : access.FolderTimeTracksEntries(folder);
+    for (const ListedFile<Char>& entry : entries) {
+      if (MatchesExtension(entry, ".cnf")) {
+        CnfRecord record;
+        record.name = entry.name;
+        // A file listed before keeps its reading; its stamp is checked below.
+        if (kept != nullptr) {
+          for (const CnfRecord& old : kept->cnfs) {
+            if (old.name == entry.name) record = old;
+          }
+        }
+        changed->cnfs.push_back(std::move(record));
+      }
+      if (MatchesExtension(entry, ".kcf")) changed->paletteNames.push_back(entry.name);
+    }
+    changed->anyCnf = !changed->cnfs.empty();
+  }
+
+  PaletteSearchResult<Char> result;
+  const Snapshot* view = changed != nullptr ? changed.get() : kept.get();
+  if (view->anyCnf) {
+    PathText<Char> answer;
+    for (std::size_t i = 0; i < view->cnfs.size(); ++i) {
+      PathText<Char> path;
+      if (!ComposeFolderPath(folder, view->cnfs[i].name, limits.path, &path)) continue;
+      FileStamp stamp;
+      const bool known = access.Stamp(path, &stamp);
+      std::shared_ptr<const CnfIndex> index = view->cnfs[i].index;
+      if (!known || index == nullptr || !view->cnfs[i].trusted || view->cnfs[i].stamp != stamp) {
+        index = ReadCnf(access, path);
+        if (changed == nullptr) {
+          changed = std::make_shared<Snapshot>(*kept);
+          view = changed.get();
+        }
+        CnfRecord& record = changed->cnfs[i];
+        record.index = index;
+        record.stamp = stamp;
+        record.trusted = known && index != nullptr && stamp.writeTime + kTrustMargin < now;
+      }
+      if (index != nullptr && AnswerFromCnf(access, *index, folder, celName, limits, &answer))
+        break;
+    }
+    result = answer.empty() ? FirstPaletteFile(view->paletteNames, folder, limits)
+                            : PaletteSearchResult<Char>{true, answer};
+  }
+  // A folder without a stamp cannot be checked later, so it is not kept.
+  if (changed != nullptr && stamped) Publish(std::move(changed));
+  return result;
+}
+
+template <typename Char>
+bool FolderCache<Char>::ReadPalette(FolderAccess<Char>& access, const PathText<Char>& path,
+                                    std::size_t wanted, std::vector<std::uint8_t>* bytes) {
+  const std::uint64_t now = access.Now();
+  FileStamp stamp;
+  const bool stamped = access.Stamp(path, &stamp);
+  if (stamped) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (auto it = palettes_.begin(); it != palettes_.end(); ++it) {
+      if (it->path != path || it->wanted != wanted) continue;
+      if (it->stamp != stamp) {
+        palettes_.erase(it);
+        break;
+      }
+      *bytes = *it->bytes;
+      palettes_.splice(palettes_.begin(), palettes_, it);
+      return true;
+    }
+  }
+  if (!access.Read(path, wanted, bytes)) return false;
+  // Only a stamp old enough to change with any later write is kept.
+  if (stamped && stamp.writeTime + kTrustMargin < now) {
+    PaletteRecord record;
+    record.path = path;
+    record.wanted = wanted;
+    record.stamp = stamp;
+    record.bytes = std::make_shared<const std::vector<std::uint8_t>>(*bytes);
+    std::lock_guard<std::mutex> lock(mutex_);
+    palettes_.push_front(std::move(record));
+    if (palettes_.size() > kMaxPaletteFiles) palettes_.pop_back();
+  }
+  return true;
+}
+
+template <typename Char>
+void FolderCache<Char>::Clear() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  folders_.clear();
+  palettes_.clear();
+}
+
+template <typename Char>
+std::shared_ptr<const typename FolderCache<Char>::Snapshot> FolderCache<Char>::Lookup(
+    const PathText<Char>& folder) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (auto it = folders_.begin(); it != folders_.end(); ++it) {
+    if ((*it)->folder != folder) continue;
+    folders_.splice(folders_.begin(), folders_, it);
+    return folders_.front();
+  }
+  return nullptr;
+}
+
+template <typename Char>
+void FolderCache<Char>::Publish(std::shared_ptr<const Snapshot> snapshot) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (auto it = folders_.begin(); it != folders_.end(); ++it) {
+    if ((*it)->folder == snapshot->folder) {
+      folders_.erase(it);
+      break;
+    }
+  }
+  folders_.push_front(std::move(snapshot));
+  if (folders_.size() > kMaxFolders) folders_.pop_back();
+}
+
+template bool MatchesExtension(const ListedFile<char>&, const char*);
+template bool MatchesExtension(const ListedFile<wchar_t>&, const char*);
+template PaletteSearchResult<char> FindPaletteInFolder(FolderAccess<char>&, const PathText<char>&,
+                                                       const PathText<char>&, PathLimits);
+template PaletteSearchResult<wchar_t> FindPaletteInFolder(FolderAccess<wchar_t>&,
+                                                          const PathText<wchar_t>&,
+                                                          const PathText<wchar_t>&, PathLimits);
+template class FolderCache<char>;
+template class FolderCache<wchar_t>;
