@@ -4,11 +4,14 @@
 
 #include <cctype>
 #include <cstring>
-#include <vector>
+
+#include "support/kiss_files.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using kiss::Bytes;
+using kiss::HeadedCel;
+using kiss::PaletteFile;
 
 int AsciiCompareNoCase(const char* a, const char* b) {
   for (;; ++a, ++b) {
@@ -16,26 +19,6 @@ int AsciiCompareNoCase(const char* a, const char* b) {
     const int cb = std::toupper(static_cast<unsigned char>(*b));
     if (ca != cb || ca == 0) return ca - cb;
   }
-}
-
-Bytes Header(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2, std::uint8_t b3, std::uint8_t mark,
-             std::uint8_t depth, std::uint16_t width, std::uint16_t height) {
-  Bytes bytes(32, 0);
-  bytes[0] = b0;
-  bytes[1] = b1;
-  bytes[2] = b2;
-  bytes[3] = b3;
-  bytes[4] = mark;
-  bytes[5] = depth;
-  bytes[8] = width & 0xFF;
-  bytes[9] = width >> 8;
-  bytes[10] = height & 0xFF;
-  bytes[11] = height >> 8;
-  return bytes;
-}
-
-Bytes Cel(std::uint8_t mark, std::uint8_t depth, std::uint16_t width, std::uint16_t height) {
-  return Header('K', 'i', 'S', 'S', mark, depth, width, height);
 }
 
 ByteView View(const Bytes& bytes) { return ByteView{bytes.data(), bytes.size()}; }
@@ -59,19 +42,19 @@ TEST(ByteView, ReadsPastTheEndAsZero) {
 }
 
 TEST(QuickTest, AcceptsHeadersByMarkAndDepth) {
-  EXPECT_TRUE(Quick(Cel(0x20, 4, 1, 1), "x.bmp"));
-  EXPECT_TRUE(Quick(Cel(0x20, 8, 1, 1), "x.bmp"));
-  EXPECT_TRUE(Quick(Cel(0x21, 32, 1, 1), "x.bmp"));
-  EXPECT_FALSE(Quick(Cel(0x20, 32, 1, 1), "x.bmp"));
-  EXPECT_FALSE(Quick(Cel(0x21, 8, 1, 1), "x.bmp"));
-  EXPECT_FALSE(Quick(Cel(0x20, 4, 0, 1), "x.bmp"));
-  EXPECT_FALSE(Quick(Cel(0x20, 4, 1, 0), "x.bmp"));
+  EXPECT_TRUE(Quick(HeadedCel(0x20, 4, 1, 1), "x.bmp"));
+  EXPECT_TRUE(Quick(HeadedCel(0x20, 8, 1, 1), "x.bmp"));
+  EXPECT_TRUE(Quick(HeadedCel(0x21, 32, 1, 1), "x.bmp"));
+  EXPECT_FALSE(Quick(HeadedCel(0x20, 32, 1, 1), "x.bmp"));
+  EXPECT_FALSE(Quick(HeadedCel(0x21, 8, 1, 1), "x.bmp"));
+  EXPECT_FALSE(Quick(HeadedCel(0x20, 4, 0, 1), "x.bmp"));
+  EXPECT_FALSE(Quick(HeadedCel(0x20, 4, 1, 0), "x.bmp"));
 }
 
 TEST(QuickTest, FailedHeaderFallsBackToTheNameTest) {
   // "Ki" and "SS" are non-zero words, so any "KiSS" file named .cel passes.
-  EXPECT_TRUE(Quick(Cel(0x20, 32, 1, 1), "doll.cel"));
-  EXPECT_TRUE(Quick(Cel(0x20, 4, 0, 0), "doll.CEL"));
+  EXPECT_TRUE(Quick(HeadedCel(0x20, 32, 1, 1), "doll.cel"));
+  EXPECT_TRUE(Quick(HeadedCel(0x20, 4, 0, 0), "doll.CEL"));
   const Bytes headerless = {0x10, 0x00, 0x05, 0x00};
   EXPECT_TRUE(Quick(headerless, "a.Cel"));
   EXPECT_TRUE(Quick(headerless, "a.cEL"));
@@ -85,19 +68,19 @@ TEST(QuickTest, FailedHeaderFallsBackToTheNameTest) {
 }
 
 TEST(PictureInfo, HeadedReportsTheDepthByteUnchecked) {
-  const CelPictureInfo alpha = ReadCelPictureInfo(View(Cel(0x21, 32, 106, 12)));
+  const CelPictureInfo alpha = ReadCelPictureInfo(View(HeadedCel(0x21, 32, 106, 12)));
   EXPECT_EQ(alpha.width, 106);
   EXPECT_EQ(alpha.height, 12);
   EXPECT_EQ(alpha.bitsPerPixel, 32);
-  const CelPictureInfo odd = ReadCelPictureInfo(View(Cel(0x00, 77, 0xFFFF, 0x8000)));
+  const CelPictureInfo odd = ReadCelPictureInfo(View(HeadedCel(0x00, 77, 0xFFFF, 0x8000)));
   EXPECT_EQ(odd.width, 65535);
   EXPECT_EQ(odd.height, 32768);
   EXPECT_EQ(odd.bitsPerPixel, 77);
 }
 
 TEST(PictureInfo, VariantMagicIsHeaderless) {
-  for (const Bytes& bytes :
-       {Header('k', 'i', 's', 's', 0x20, 8, 9, 9), Header('S', 'S', 'i', 'K', 0x20, 8, 9, 9)}) {
+  for (const Bytes& bytes : {HeadedCel({{'k', 'i', 's', 's'}, 0x20, 8, 9, 9}),
+                             HeadedCel({{'S', 'S', 'i', 'K'}, 0x20, 8, 9, 9})}) {
     const CelPictureInfo info = ReadCelPictureInfo(View(bytes));
     EXPECT_EQ(info.bitsPerPixel, 4);
     EXPECT_EQ(info.width, bytes[0] | (bytes[1] << 8));
@@ -109,7 +92,7 @@ TEST(PictureInfo, VariantMagicIsHeaderless) {
 }
 
 TEST(CelLayout, DecoderIgnoresTheMark) {
-  const CelLayout layout = ReadCelLayout(View(Cel(0x21, 8, 7, 3)));
+  const CelLayout layout = ReadCelLayout(View(HeadedCel(0x21, 8, 7, 3)));
   EXPECT_TRUE(layout.headed);
   EXPECT_EQ(layout.bitsPerPixel, 8);
   EXPECT_EQ(layout.width, 7u);
@@ -132,12 +115,12 @@ TEST(CelLayout, BytesPerRow) {
 }
 
 TEST(PaletteFormat, HeaderTestAndGroupOffsets) {
-  Bytes header = Header('K', 'i', 'S', 'S', 0x10, 24, 16, 3);
+  Bytes header = PaletteFile(24, 16, 3);
   PaletteLayout layout = RecognisePalette(View(header), "p.dat", AsciiCompareNoCase);
   ASSERT_TRUE(layout.recognised);
   EXPECT_EQ(PaletteGroupOffset(layout, 2), 128u);
 
-  header = Header('K', 'i', 'S', 'S', 0x10, 12, 256, 1);
+  header = PaletteFile(12, 256, 1);
   layout = RecognisePalette(View(header), "p.dat", AsciiCompareNoCase);
   ASSERT_TRUE(layout.recognised);
   EXPECT_EQ(PaletteGroupOffset(layout, 1), 544u);
@@ -151,10 +134,13 @@ TEST(PaletteFormat, HeaderTestAndGroupOffsets) {
 
 TEST(PaletteFormat, RejectedHeadersAreHeaderlessOnlyByName) {
   const Bytes rejected[] = {
-      Header('K', 'i', 'S', 'S', 0x10, 12, 0, 1),  Header('K', 'i', 'S', 'S', 0x10, 12, 257, 1),
-      Header('K', 'i', 'S', 'S', 0x10, 12, 16, 0), Header('K', 'i', 'S', 'S', 0x10, 12, 16, 11),
-      Header('K', 'i', 'S', 'S', 0x11, 12, 16, 1), Header('K', 'i', 'S', 'S', 0x10, 16, 16, 1),
-      Header('k', 'i', 's', 's', 0x10, 12, 16, 1),
+      PaletteFile(12, 0, 1),
+      PaletteFile(12, 257, 1),
+      PaletteFile(12, 16, 0),
+      PaletteFile(12, 16, 11),
+      PaletteFile({kiss::kMagic, 0x11, 12, 16, 1}),
+      PaletteFile(16, 16, 1),
+      PaletteFile({{'k', 'i', 's', 's'}, 0x10, 12, 16, 1}),
   };
   for (const Bytes& bytes : rejected) {
     EXPECT_FALSE(PassesPaletteHeaderTest(ReadPaletteHeader(View(bytes))));
@@ -163,8 +149,7 @@ TEST(PaletteFormat, RejectedHeadersAreHeaderlessOnlyByName) {
     EXPECT_TRUE(layout.recognised);
     EXPECT_EQ(layout.firstGroupOffset, 0u);
   }
-  EXPECT_TRUE(PassesPaletteHeaderTest(
-      ReadPaletteHeader(View(Header('K', 'i', 'S', 'S', 0x10, 24, 256, 10)))));
+  EXPECT_TRUE(PassesPaletteHeaderTest(ReadPaletteHeader(View(PaletteFile(24, 256, 10)))));
   EXPECT_FALSE(RecognisePalette(View(Bytes{}), "kcf", AsciiCompareNoCase).recognised);
 }
 

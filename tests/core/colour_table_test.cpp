@@ -5,10 +5,12 @@
 #include <vector>
 
 #include "core/char_steps.h"
+#include "support/kiss_files.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using kiss::Bytes;
+using kiss::PaletteFile;
 
 struct Quad {
   int blue, green, red, reserved;
@@ -29,21 +31,6 @@ struct Table {
   }
   Bytes bytes;
 };
-
-Bytes Header(std::uint8_t bits, std::uint16_t colours, std::uint16_t groups) {
-  Bytes bytes(32, 0);
-  bytes[0] = 'K';
-  bytes[1] = 'i';
-  bytes[2] = 'S';
-  bytes[3] = 'S';
-  bytes[4] = 0x10;
-  bytes[5] = bits;
-  bytes[8] = colours & 0xFF;
-  bytes[9] = colours >> 8;
-  bytes[10] = groups & 0xFF;
-  bytes[11] = groups >> 8;
-  return bytes;
-}
 
 // Each byte holds the low 8 bits of its own offset, so an entry tells where
 // it was read.
@@ -66,7 +53,7 @@ Quad Colour12(std::uint8_t b0, std::uint8_t b1) {
 }
 
 TEST(ColourTable, Headed12BitGroupsBeginAfterTheHeader) {
-  const Bytes file = Numbered(Header(12, 16, 10), 1024);
+  const Bytes file = Numbered(PaletteFile(12, 16, 10), 1024);
   const Table table = Build(4, file, "a.dat", 2);
   // Group 2: bytes 96 to 127.
   for (std::size_t i = 0; i < 16; ++i) {
@@ -76,7 +63,7 @@ TEST(ColourTable, Headed12BitGroupsBeginAfterTheHeader) {
 }
 
 TEST(ColourTable, Headed24BitEntriesAreRedGreenBlue) {
-  const Bytes file = Numbered(Header(24, 16, 3), 200);
+  const Bytes file = Numbered(PaletteFile(24, 16, 3), 200);
   const Table table = Build(4, file, "a.dat", 1);
   for (std::size_t i = 0; i < 16; ++i) {
     const std::size_t at = 80 + 3 * i;
@@ -87,7 +74,7 @@ TEST(ColourTable, Headed24BitEntriesAreRedGreenBlue) {
 
 TEST(ColourTable, EightBitTablesRunOnIntoLaterGroupsAndBlackPastTheFile) {
   // 12 bits, 16 colours per group: 256 entries from bytes 32 to 543.
-  const Bytes file = Numbered(Header(12, 16, 10), 32 + 320);
+  const Bytes file = Numbered(PaletteFile(12, 16, 10), 32 + 320);
   const ByteView view{file.data(), file.size()};
   Table table(8);
   BuildPaletteColours(table.bytes.data(), 8, view,
@@ -105,7 +92,7 @@ TEST(ColourTable, HeaderlessPalettesAreNamedKcf) {
   EXPECT_EQ(table[159], Colour12(file[318], file[319]));
   EXPECT_EQ(table[160], Rgb(0, 0, 0));
   // A bad header under a .kcf name: its bytes are the first colours.
-  Bytes bad = Numbered(Header(12, 0, 1), 64);
+  Bytes bad = Numbered(PaletteFile(12, 0, 1), 64);
   const Table fromHeader = Build(4, bad, "a.KCF", 0);
   EXPECT_EQ(fromHeader[0], Colour12('K', 'i'));
   EXPECT_EQ(fromHeader[2], Colour12(0x10, 12));
@@ -126,7 +113,7 @@ TEST(ColourTable, TwelveBitEntriesExpandEachNibble) {
 TEST(ColourTable, NothingBeyondTheFirst1024BytesIsRead) {
   // 256 colours of 12 bits at group 1: entries from byte 544, the block ends
   // at 1024, so entries 240 to 255 lie beyond it.
-  Bytes headed = Header(12, 256, 2);
+  Bytes headed = PaletteFile(12, 256, 2);
   headed.resize(2048, 0x77);
   const Table table = Build(8, headed, "a.dat", 1);
   EXPECT_EQ(table[0], Colour12(0x77, 0x77));
@@ -135,7 +122,7 @@ TEST(ColourTable, NothingBeyondTheFirst1024BytesIsRead) {
 
   // 24 bits, one colour per group: at group 75, entry 255 takes bytes 1022
   // to 1024 and straddles the end, so it is black as well.
-  Bytes wide = Header(24, 1, 10);
+  Bytes wide = PaletteFile(24, 1, 10);
   wide.resize(2048, 0x55);
   const Table last = Build(8, wide, "a.dat", 75);
   EXPECT_EQ(last[254], Rgb(0x55, 0x55, 0x55));  // bytes 1019 to 1021

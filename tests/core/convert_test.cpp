@@ -2,42 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <memory>
 #include <vector>
 
+#include "support/kiss_files.h"
+
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-Bytes Headed(std::uint8_t depth, std::uint16_t width, std::uint16_t height, const Bytes& rows = {},
-             std::uint8_t mark = 0x20) {
-  Bytes bytes(32 + rows.size(), 0);
-  std::copy(rows.begin(), rows.end(), bytes.begin() + 32);
-  bytes[0] = 'K';
-  bytes[1] = 'i';
-  bytes[2] = 'S';
-  bytes[3] = 'S';
-  bytes[4] = mark;
-  bytes[5] = depth;
-  bytes[8] = width & 0xFF;
-  bytes[9] = width >> 8;
-  bytes[10] = height & 0xFF;
-  bytes[11] = height >> 8;
-  return bytes;
-}
-
-Bytes Headerless(std::uint16_t width, std::uint16_t height, const Bytes& rows = {}) {
-  Bytes bytes(4 + rows.size(), 0);
-  std::copy(rows.begin(), rows.end(), bytes.begin() + 4);
-  bytes[0] = width & 0xFF;
-  bytes[1] = width >> 8;
-  bytes[2] = height & 0xFF;
-  bytes[3] = height >> 8;
-  return bytes;
-}
+using kiss::Bytes;
+using kiss::HeadedCel;
+using kiss::HeaderlessCel;
 
 // Rows of pixel bytes that differ from one another: 1, 2, 3, ...
 Bytes Counting(std::size_t count) {
@@ -95,7 +71,7 @@ Bytes OutputRowBytes(const Decoded& d, std::uint32_t sourceRow) {
 TEST(DepthTable, EveryBitsPerPixelByte) {
   for (unsigned bits = 0; bits < 256; ++bits) {
     PicturePlan plan{};
-    const Bytes cel = Headed(static_cast<std::uint8_t>(bits), 3, 2);
+    const Bytes cel = HeadedCel(0x20, static_cast<std::uint8_t>(bits), 3, 2);
     const bool served = PlanPicture(ByteView{cel.data(), cel.size()}, &plan);
     switch (bits) {
       case 4:
@@ -122,17 +98,17 @@ TEST(DepthTable, EveryBitsPerPixelByte) {
 
   // Headerless: always 4 bits; the mark of a headed cel is never consulted.
   PicturePlan plan{};
-  const Bytes headerless = Headerless(3, 2);
+  const Bytes headerless = HeaderlessCel(3, 2);
   ASSERT_TRUE(PlanPicture(ByteView{headerless.data(), headerless.size()}, &plan));
   EXPECT_FALSE(plan.layout.headed);
   EXPECT_EQ(plan.rule.outputDepth, 4);
-  const Bytes marked = Headed(8, 3, 2, {}, 0x21);
+  const Bytes marked = HeadedCel(0x21, 8, 3, 2);
   ASSERT_TRUE(PlanPicture(ByteView{marked.data(), marked.size()}, &plan));
   EXPECT_EQ(plan.rule.outputDepth, 8);
 }
 
 TEST(Sizes, WorkedExamplesAndTheRowRule) {
-  const Decoded headerless = Decode(Headerless(3, 2, Bytes(4, 0)));
+  const Decoded headerless = Decode(HeaderlessCel(3, 2, Bytes(4, 0)));
   EXPECT_EQ(headerless.plan.stride, 4u);
   EXPECT_EQ(headerless.plan.infoBytes, 104u);
   EXPECT_EQ(headerless.plan.pixelBytes, 8u);
@@ -161,7 +137,7 @@ TEST(Sizes, WorkedExamplesAndTheRowRule) {
 
 TEST(Sizes, BlocksThatDoNotFitIn32Bits) {
   PicturePlan plan{};
-  const Bytes huge = Headed(32, 65535, 65535);
+  const Bytes huge = HeadedCel(0x20, 32, 65535, 65535);
   ASSERT_TRUE(PlanPicture(ByteView{huge.data(), huge.size()}, &plan));
   EXPECT_EQ(plan.stride, 196608u);
   EXPECT_EQ(plan.pixelBytes, 196608ull * 65535);
@@ -169,27 +145,27 @@ TEST(Sizes, BlocksThatDoNotFitIn32Bits) {
 
   // The largest 8-bit and 4-bit pictures still fit: whether they can be
   // allocated is the allocator's answer.
-  const Bytes wide8 = Headed(8, 65535, 65535);
+  const Bytes wide8 = HeadedCel(0x20, 8, 65535, 65535);
   ASSERT_TRUE(PlanPicture(ByteView{wide8.data(), wide8.size()}, &plan));
   EXPECT_EQ(plan.pixelBytes, 65536ull * 65535);
   EXPECT_TRUE(FitsIn32Bits(plan));
-  const Bytes wide4 = Headerless(65535, 65535);
+  const Bytes wide4 = HeaderlessCel(65535, 65535);
   ASSERT_TRUE(PlanPicture(ByteView{wide4.data(), wide4.size()}, &plan));
   EXPECT_EQ(plan.pixelBytes, 32768ull * 65535);
   EXPECT_TRUE(FitsIn32Bits(plan));
 
   // The tallest 32-bit picture that fits, and the next one up.
-  const Bytes fits = Headed(32, 65535, 21845);
+  const Bytes fits = HeadedCel(0x20, 32, 65535, 21845);
   ASSERT_TRUE(PlanPicture(ByteView{fits.data(), fits.size()}, &plan));
   EXPECT_TRUE(FitsIn32Bits(plan));
-  const Bytes over = Headed(32, 65535, 21846);
+  const Bytes over = HeadedCel(0x20, 32, 65535, 21846);
   ASSERT_TRUE(PlanPicture(ByteView{over.data(), over.size()}, &plan));
   EXPECT_FALSE(FitsIn32Bits(plan));
 }
 
 TEST(InfoHeader, NamedFieldsOnly) {
   // Sizes with the top bit set: zero-extended, the height positive.
-  const Decoded d = Decode(Headed(32, 0x8001, 2));
+  const Decoded d = Decode(HeadedCel(0x20, 32, 0x8001, 2));
   ASSERT_EQ(d.info.size(), 40u);
   Bytes expected(40, 0);
   expected[0] = 40;
@@ -202,7 +178,7 @@ TEST(InfoHeader, NamedFieldsOnly) {
   expected[20] = 0x08;
   expected[22] = 0x03;
   EXPECT_EQ(d.info, expected);
-  const Decoded tall = Decode(Headed(8, 1, 0xFEDC));
+  const Decoded tall = Decode(HeadedCel(0x20, 8, 1, 0xFEDC));
   ASSERT_EQ(tall.info.size(), 1064u);
   EXPECT_EQ(Bytes(tall.info.begin() + 4, tall.info.begin() + 16),
             (Bytes{1, 0, 0, 0, 0xDC, 0xFE, 0, 0, 1, 0, 8, 0}));
@@ -277,18 +253,18 @@ TEST(BlendOverChecker, CellSizesAndColours) {
 }
 
 TEST(RowCopies, FourBitRowsByteForByteBottomUp) {
-  const Decoded d = Decode(Headerless(3, 2, {0x12, 0x3F, 0x45, 0x6A}));
+  const Decoded d = Decode(HeaderlessCel(3, 2, {0x12, 0x3F, 0x45, 0x6A}));
   ASSERT_TRUE(d.served);
   // The cel's first row is the block's second; the spare low nibble travels.
   EXPECT_EQ(d.pixels, (Bytes{0x45, 0x6A, 0, 0, 0x12, 0x3F, 0, 0}));
 
-  const Decoded headed = Decode(Headed(4, 9, 1, {0xAB, 0xCD, 0xEF, 0x01, 0x27}));
+  const Decoded headed = Decode(HeadedCel(0x20, 4, 9, 1, {0xAB, 0xCD, 0xEF, 0x01, 0x27}));
   EXPECT_EQ(headed.pixels, (Bytes{0xAB, 0xCD, 0xEF, 0x01, 0x27, 0, 0, 0}));
 }
 
 TEST(RowCopies, EightBitRowsPadWithZero) {
   const Bytes rows = Counting(15);
-  const Decoded d = Decode(Headed(8, 5, 3, rows));
+  const Decoded d = Decode(HeadedCel(0x20, 8, 5, 3, rows));
   ASSERT_EQ(d.plan.stride, 8u);
   for (std::uint32_t y = 0; y < 3; ++y) {
     Bytes want(rows.begin() + 5 * y, rows.begin() + 5 * y + 5);
@@ -298,10 +274,10 @@ TEST(RowCopies, EightBitRowsPadWithZero) {
 }
 
 TEST(RowCopies, TwelveAndTwentyFourBitsStayZero) {
-  const Decoded twelve = Decode(Headed(12, 5, 2, Counting(64)));
+  const Decoded twelve = Decode(HeadedCel(0x20, 12, 5, 2, Counting(64)));
   EXPECT_EQ(twelve.plan.rule.outputDepth, 4);
   EXPECT_EQ(twelve.pixels, Bytes(8, 0));
-  const Decoded twentyFour = Decode(Headed(24, 5, 2, Counting(64)));
+  const Decoded twentyFour = Decode(HeadedCel(0x20, 24, 5, 2, Counting(64)));
   EXPECT_EQ(twentyFour.plan.rule.outputDepth, 24);
   EXPECT_EQ(twentyFour.pixels, Bytes(32, 0));
 }
@@ -309,9 +285,9 @@ TEST(RowCopies, TwelveAndTwentyFourBitsStayZero) {
 TEST(Flattening, WidthOneRowsEndInWhite) {
   PluginSettings ignore;
   ignore.AlphaType = 1;
-  const Decoded d = Decode(Headed(32, 1, 2, {1, 2, 3, 255, 4, 5, 6, 255}), ignore);
+  const Decoded d = Decode(HeadedCel(0x20, 32, 1, 2, {1, 2, 3, 255, 4, 5, 6, 255}), ignore);
   EXPECT_EQ(d.pixels, (Bytes{4, 5, 6, 0xFF, 1, 2, 3, 0xFF}));
-  const Decoded blended = Decode(Headed(32, 1, 2, {1, 2, 3, 255, 4, 5, 6, 255}));
+  const Decoded blended = Decode(HeadedCel(0x20, 32, 1, 2, {1, 2, 3, 255, 4, 5, 6, 255}));
   EXPECT_EQ(blended.pixels, d.pixels);
 }
 
@@ -319,7 +295,7 @@ TEST(Flattening, OverTheCheckerPattern) {
   // 11 x 11 pixels of blue 10, green 20, red 30, alpha 0.
   Bytes rows;
   for (int i = 0; i < 121; ++i) rows.insert(rows.end(), {10, 20, 30, 0});
-  const Decoded d = Decode(Headed(32, 11, 11, rows));
+  const Decoded d = Decode(HeadedCel(0x20, 32, 11, 11, rows));
   EXPECT_EQ(ColourAt(d, 0, 0), 0xFFFFFFu);
   EXPECT_EQ(ColourAt(d, 10, 0), 0xC0C0C0u);
   EXPECT_EQ(ColourAt(d, 0, 10), 0xC0C0C0u);
@@ -334,7 +310,7 @@ TEST(Flattening, AlphaIgnored) {
   ignore.AlphaType = 1;
   ignore.ColorLight = 0x0000FF;  // plays no part
   const Decoded d =
-      Decode(Headed(32, 3, 1, {10, 20, 30, 0, 40, 50, 60, 1, 70, 80, 90, 128}), ignore);
+      Decode(HeadedCel(0x20, 32, 3, 1, {10, 20, 30, 0, 40, 50, 60, 1, 70, 80, 90, 128}), ignore);
   EXPECT_EQ(d.pixels, (Bytes{0xFF, 0xFF, 0xFF, 40, 50, 60, 70, 80, 90, 0xFF, 0xFF, 0xFF}));
 }
 
@@ -347,8 +323,9 @@ TEST(ShortData, MissingBytesAreZeroAtEveryCut) {
     a32.insert(a32.end(),
                {static_cast<std::uint8_t>(i), 0x40, 0x80, static_cast<std::uint8_t>(i * 23)});
   const Bytes cels[] = {
-      Headerless(5, 3, Counting(9)), Headed(4, 5, 3, Counting(9)),  Headed(8, 5, 3, Counting(15)),
-      Headed(12, 5, 3, Counting(9)), Headed(24, 5, 3, Counting(9)), Headed(32, 4, 3, a32),
+      HeaderlessCel(5, 3, Counting(9)),       HeadedCel(0x20, 4, 5, 3, Counting(9)),
+      HeadedCel(0x20, 8, 5, 3, Counting(15)), HeadedCel(0x20, 12, 5, 3, Counting(9)),
+      HeadedCel(0x20, 24, 5, 3, Counting(9)), HeadedCel(0x20, 32, 4, 3, a32),
   };
   PluginSettings grid1;
   grid1.GridSizeX = 1;
@@ -372,7 +349,7 @@ TEST(ShortData, MissingBytesAreZeroAtEveryCut) {
 
 TEST(ShortData, RowsFromTheDataAreExactTheRestZero) {
   const Bytes rows = Counting(15);
-  const Bytes cel = Headed(8, 5, 3, rows);
+  const Bytes cel = HeadedCel(0x20, 8, 5, 3, rows);
   // Cut in the middle of the second row.
   const Decoded d = Decode(Bytes(cel.begin(), cel.begin() + 32 + 7));
   Bytes first(rows.begin(), rows.begin() + 5);
@@ -383,7 +360,7 @@ TEST(ShortData, RowsFromTheDataAreExactTheRestZero) {
 
   // A 32-bit cel cut inside its second pixel: that pixel and those after it
   // are transparent.
-  const Decoded alpha = Decode(Headed(32, 2, 1, {1, 2, 3, 255, 4, 5, 6}));
+  const Decoded alpha = Decode(HeadedCel(0x20, 32, 2, 1, {1, 2, 3, 255, 4, 5, 6}));
   EXPECT_EQ(ColourAt(alpha, 0, 0), 0x010203u);
   EXPECT_EQ(ColourAt(alpha, 1, 0), 0xFFFFFFu);
 }
@@ -391,8 +368,9 @@ TEST(ShortData, RowsFromTheDataAreExactTheRestZero) {
 // With the host's length at 0 the data is unbounded: only the header and the
 // rows it calls for may be read (the block ends there).
 TEST(ShortData, UnboundedViewReadsOnlyWhatTheHeaderCallsFor) {
-  for (const Bytes& cel : {Headerless(7, 3, Counting(12)), Headed(8, 7, 3, Counting(21)),
-                           Headed(32, 2, 2, Counting(16))}) {
+  for (const Bytes& cel :
+       {HeaderlessCel(7, 3, Counting(12)), HeadedCel(0x20, 8, 7, 3, Counting(21)),
+        HeadedCel(0x20, 32, 2, 2, Counting(16))}) {
     const Decoded bounded = Decode(cel);
     const Decoded unbounded = Decode(cel, {}, true);
     EXPECT_EQ(bounded.pixels, unbounded.pixels);

@@ -24,11 +24,6 @@ void RemoveTree(const std::string& folder) {
   RemoveDirectoryA(folder.c_str());
 }
 
-void PutU16(Bytes& bytes, std::size_t offset, std::uint16_t value) {
-  bytes[offset] = static_cast<std::uint8_t>(value & 0xFF);
-  bytes[offset + 1] = static_cast<std::uint8_t>(value >> 8);
-}
-
 }  // namespace
 
 TempFolder::TempFolder() {
@@ -60,42 +55,4 @@ std::string TempFolder::Write(const std::string& name, const Bytes& bytes) const
 
 std::string TempFolder::Write(const std::string& name, const std::string& text) const {
   return Write(name, Bytes(text.begin(), text.end()));
-}
-
-Bytes HeadedCel(std::uint8_t mark, std::uint8_t bitsPerPixel, std::uint16_t width,
-                std::uint16_t height, const Bytes& rows) {
-  Bytes bytes(32, 0);
-  bytes[0] = 'K';
-  bytes[1] = 'i';
-  bytes[2] = 'S';
-  bytes[3] = 'S';
-  bytes[4] = mark;
-  bytes[5] = bitsPerPixel;
-  PutU16(bytes, 8, width);
-  PutU16(bytes, 10, height);
-  bytes.insert(bytes.end(), rows.begin(), rows.end());
-  return bytes;
-}
-
-Bytes HeaderlessCel(std::uint16_t width, std::uint16_t height, const Bytes& rows) {
-  Bytes bytes(4, 0);
-  PutU16(bytes, 0, width);
-  PutU16(bytes, 2, height);
-  bytes.insert(bytes.end(), rows.begin(), rows.end());
-  return bytes;
-}
-
-Bytes PaletteFile(std::uint8_t bitsPerColour, std::uint16_t coloursPerGroup,
-                  std::uint16_t groupCount, const Bytes& entries) {
-  Bytes bytes(32, 0);
-  bytes[0] = 'K';
-  bytes[1] = 'i';
-  bytes[2] = 'S';
-  bytes[3] = 'S';
-  bytes[4] = 0x10;
-  bytes[5] = bitsPerColour;
-  PutU16(bytes, 8, coloursPerGroup);
-  PutU16(bytes, 10, groupCount);
-  bytes.insert(bytes.end(), entries.begin(), entries.end());
-  return bytes;
 }

@@ -3,11 +3,15 @@
 
 #include <windows.h>
 
-#include <cstdint>
 #include <string>
-#include <vector>
 
-using Bytes = std::vector<std::uint8_t>;
+#include "support/kiss_files.h"
+
+// The cels and palettes the tests write come from the KiSS file builder.
+using kiss::Bytes;
+using kiss::HeadedCel;
+using kiss::HeaderlessCel;
+using kiss::PaletteFile;
 
 // A fresh, empty folder, removed with its files when the object goes.
 class TempFolder {
@@ -25,12 +29,3 @@ class TempFolder {
  private:
   std::string path_;
 };
-
-// A headed cel: "KiSS", mark, depth, width, height, then the rows as given.
-Bytes HeadedCel(std::uint8_t mark, std::uint8_t bitsPerPixel, std::uint16_t width,
-                std::uint16_t height, const Bytes& rows = {});
-// A headerless cel: width, height, then the rows.
-Bytes HeaderlessCel(std::uint16_t width, std::uint16_t height, const Bytes& rows = {});
-// A headed palette file header followed by the entries given.
-Bytes PaletteFile(std::uint8_t bitsPerColour, std::uint16_t coloursPerGroup,
-                  std::uint16_t groupCount, const Bytes& entries = {});

@@ -2,118 +2,80 @@
 
 #include <stdexcept>
 
-#include "cel/cel_format.h"
-
 namespace {
-
-void PutU16(Bytes& bytes, std::size_t offset, int value) {
-  bytes[offset] = static_cast<std::uint8_t>(value & 0xFF);
-  bytes[offset + 1] = static_cast<std::uint8_t>((value >> 8) & 0xFF);
-}
-
-void PutMagic(Bytes& bytes) {
-  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<std::uint8_t>(kKissMagic >> (8 * i));
-}
-
-Bytes KissHeader(std::uint8_t mark, int depth, int width, int height) {
-  Bytes bytes(kKissHeaderSize, 0);
-  PutMagic(bytes);
-  bytes[4] = mark;
-  bytes[5] = static_cast<std::uint8_t>(depth);
-  PutU16(bytes, 8, width);
-  PutU16(bytes, 10, height);
-  return bytes;
-}
-
-// Rows of two pixels per byte, the left pixel in the high nibble.
-void AppendNibbleRows(Bytes& bytes, const IndexedCel& cel) {
-  for (int y = 0; y < cel.height; ++y) {
-    for (int x = 0; x < cel.width; x += 2) {
-      const int left = cel.pixels[y * cel.width + x] & 0x0F;
-      const int right = x + 1 < cel.width ? cel.pixels[y * cel.width + x + 1] & 0x0F : 0;
-      bytes.push_back(static_cast<std::uint8_t>(left << 4 | right));
-    }
-  }
-}
 
 int Nibble(std::uint8_t channel) { return (channel * 15 + 127) / 255; }
 
-void AppendEntry12(Bytes& bytes, Colour c) {
-  bytes.push_back(static_cast<std::uint8_t>(Nibble(c.r) << 4 | Nibble(c.b)));
-  bytes.push_back(static_cast<std::uint8_t>(Nibble(c.g)));
+kiss::Colour12 To12(Colour c) {
+  return kiss::Colour12{static_cast<std::uint8_t>(Nibble(c.r)),
+                        static_cast<std::uint8_t>(Nibble(c.g)),
+                        static_cast<std::uint8_t>(Nibble(c.b))};
 }
 
-void CheckIndices(const IndexedCel& cel, int limit) {
-  for (std::uint8_t index : cel.pixels)
-    if (index >= limit) throw std::runtime_error("palette index out of range for the cel depth");
+std::vector<kiss::Colour12> To12(const std::vector<Colour>& colours) {
+  std::vector<kiss::Colour12> reduced;
+  for (Colour c : colours) reduced.push_back(To12(c));
+  return reduced;
+}
+
+kiss::CelFields Fields(std::uint8_t mark, int bitsPerPixel, int width, int height, int xOffset,
+                       int yOffset) {
+  return kiss::CelFields{kiss::kMagic,
+                         mark,
+                         static_cast<std::uint8_t>(bitsPerPixel),
+                         static_cast<std::uint16_t>(width),
+                         static_cast<std::uint16_t>(height),
+                         static_cast<std::uint16_t>(xOffset),
+                         static_cast<std::uint16_t>(yOffset)};
 }
 
 }  // namespace
 
 Bytes EncodeHeadedCel(const IndexedCel& cel, int bitsPerPixel, int xOffset, int yOffset) {
-  Bytes bytes = KissHeader(kCelMarkPaletted, bitsPerPixel, cel.width, cel.height);
-  PutU16(bytes, 12, xOffset);
-  PutU16(bytes, 14, yOffset);
-  if (bitsPerPixel == 4) {
-    CheckIndices(cel, 16);
-    AppendNibbleRows(bytes, cel);
-  } else {
-    bytes.insert(bytes.end(), cel.pixels.begin(), cel.pixels.end());
-  }
-  return bytes;
+  const Bytes rows = bitsPerPixel == 4 ? kiss::FourBitRows(cel.pixels, cel.width) : cel.pixels;
+  return kiss::HeadedCel(
+      Fields(kiss::kPalettedCelMark, bitsPerPixel, cel.width, cel.height, xOffset, yOffset), rows);
 }
 
 Bytes EncodeHeaderlessCel(const IndexedCel& cel) {
-  CheckIndices(cel, 16);
-  Bytes bytes(kHeaderlessCelHeaderSize, 0);
-  PutU16(bytes, 0, cel.width);
-  PutU16(bytes, 2, cel.height);
-  AppendNibbleRows(bytes, cel);
-  return bytes;
+  return kiss::HeaderlessCel(static_cast<std::uint16_t>(cel.width),
+                             static_cast<std::uint16_t>(cel.height),
+                             kiss::FourBitRows(cel.pixels, cel.width));
 }
 
 Bytes EncodeAlphaCel(const RgbaCel& cel, int xOffset, int yOffset) {
-  Bytes bytes = KissHeader(kCelMarkAlpha, 32, cel.width, cel.height);
-  PutU16(bytes, 12, xOffset);
-  PutU16(bytes, 14, yOffset);
-  for (std::size_t i = 0; i < cel.pixels.size(); i += 4) {
-    bytes.push_back(cel.pixels[i + 2]);
-    bytes.push_back(cel.pixels[i + 1]);
-    bytes.push_back(cel.pixels[i]);
-    bytes.push_back(cel.pixels[i + 3]);
-  }
-  return bytes;
+  return kiss::HeadedCel(Fields(kiss::kAlphaCelMark, 32, cel.width, cel.height, xOffset, yOffset),
+                         kiss::AlphaRows(cel.pixels));
 }
 
 Bytes EncodeHeadedPalette(const PaletteGroups& groups, int bitsPerColour) {
-  const int colours = static_cast<int>(groups.at(0).size());
-  Bytes bytes = KissHeader(kPaletteMark, bitsPerColour, colours, static_cast<int>(groups.size()));
+  const std::size_t colours = groups.at(0).size();
+  Bytes entries;
   for (const auto& group : groups) {
-    if (static_cast<int>(group.size()) != colours)
-      throw std::runtime_error("palette groups differ in length");
-    for (Colour c : group) {
-      if (bitsPerColour == 12) {
-        AppendEntry12(bytes, c);
-      } else {
-        bytes.push_back(c.r);
-        bytes.push_back(c.g);
-        bytes.push_back(c.b);
-      }
+    if (group.size() != colours) throw std::runtime_error("palette groups differ in length");
+    Bytes groupEntries;
+    if (bitsPerColour == 12) {
+      groupEntries = kiss::Entries12(To12(group));
+    } else {
+      std::vector<kiss::Colour24> full;
+      for (Colour c : group) full.push_back(kiss::Colour24{c.r, c.g, c.b});
+      groupEntries = kiss::Entries24(full);
     }
+    entries.insert(entries.end(), groupEntries.begin(), groupEntries.end());
   }
-  return bytes;
+  return kiss::PaletteFile(static_cast<std::uint8_t>(bitsPerColour),
+                           static_cast<std::uint16_t>(colours),
+                           static_cast<std::uint16_t>(groups.size()), entries);
 }
 
 Bytes EncodeHeaderlessPalette(const PaletteGroups& groups) {
-  if (groups.size() != kHeaderlessPaletteGroupCount)
-    throw std::runtime_error("a headerless palette has ten groups");
-  Bytes bytes;
+  if (groups.size() != 10) throw std::runtime_error("a headerless palette has ten groups");
+  std::vector<std::vector<kiss::Colour12>> reduced;
   for (const auto& group : groups) {
-    if (group.size() != kHeaderlessPaletteColours)
-      throw std::runtime_error("a headerless palette group has 16 colours");
-    for (Colour c : group) AppendEntry12(bytes, c);
+    if (group.size() != 16) throw std::runtime_error("a headerless palette group has 16 colours");
+    reduced.push_back(To12(group));
   }
-  return bytes;
+  return kiss::HeaderlessPalette(reduced);
 }
 
 Colour Reduce12(Colour c) {

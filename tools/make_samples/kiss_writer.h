@@ -1,10 +1,13 @@
-// Writes KiSS cels and palette files from pictures held in memory.
+// Turns pictures held in memory into KiSS cels and palette files; the bytes
+// themselves come from the test file builder.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
-using Bytes = std::vector<std::uint8_t>;
+#include "tests/support/kiss_files.h"
+
+using kiss::Bytes;
 
 struct Colour {
   std::uint8_t r;
