@@ -29,6 +29,9 @@ build() {
 echo "== native build (sanitizers)"
 build build/native -DCMAKE_BUILD_TYPE=Debug -DTAMSA_SANITIZE=ON || exit 1
 
+echo "== native build (thread sanitizer)"
+build build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMSA_THREAD_SANITIZE=ON || exit 1
+
 echo "== native benchmarks and fuzzers (built, fuzzers run briefly as tests)"
 CC=clang CXX=clang++ build build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMSA_FUZZ=ON \
   -DTAMSA_BENCH=ON || exit 1
@@ -45,6 +48,7 @@ trap stop_wine_session EXIT
 status=0
 echo "== native tests"
 ctest --test-dir build/native --output-on-failure || status=1
+ctest --test-dir build/tsan --output-on-failure || status=1
 ctest --test-dir build/fuzz --output-on-failure || status=1
 echo "== Windows tests under Wine"
 ctest --test-dir build/win --output-on-failure --timeout 3000 || status=1
