@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "host/decoded.h"
 #include "host/plugin_host.h"
 #include "support/call_ledger.h"
 #include "support/guarded_page.h"
@@ -17,51 +18,6 @@ int progressCalls = 0;
 int CALLBACK CountProgress(int, int, LONG_PTR) {
   ++progressCalls;
   return 0;
-}
-
-// What one call handed back, copied out of the blocks, which are then freed.
-struct Decoded {
-  int code = -99;
-  bool infoNull = false;
-  bool pixelsNull = false;
-  SIZE_T infoSize = 0;
-  SIZE_T pixelSize = 0;
-  bool movable = true;   // locking gives an address other than the handle
-  bool unlocked = true;  // lock count 0 when the call returned
-  Bytes info;
-  Bytes pixels;
-
-  std::uint32_t Width() const { return info[4] | (info[5] << 8) | (info[6] << 16); }
-  std::uint32_t Height() const { return info[8] | (info[9] << 8) | (info[10] << 16); }
-  unsigned Depth() const { return info[14]; }
-  std::size_t Stride() const { return (Width() * Depth() + 31) / 32 * 4; }
-  // Output row of the cel's row y (the block is bottom-up).
-  Bytes Row(std::uint32_t y) const {
-    const std::size_t start = (Height() - 1 - y) * Stride();
-    return Bytes(pixels.begin() + start, pixels.begin() + start + Stride());
-  }
-  // The 24-bit pixel at column x of the cel's row y, as 0x00BBGGRR.
-  std::uint32_t ColourAt(std::uint32_t x, std::uint32_t y) const {
-    const std::uint8_t* p = pixels.data() + (Height() - 1 - y) * Stride() + 3 * x;
-    return p[2] | (p[1] << 8) | (p[0] << 16);
-  }
-  Bytes Header() const { return Bytes(info.begin(), info.begin() + 40); }
-};
-
-Bytes TakeBlock(HLOCAL block, SIZE_T* size, bool* movable, bool* unlocked) {
-  *size = LocalSize(block);
-  *unlocked = *unlocked && (LocalFlags(block) & LMEM_LOCKCOUNT) == 0;
-  Bytes bytes;
-  if (*size != 0) {
-    const BYTE* p = static_cast<const BYTE*>(LocalLock(block));
-    if (p != nullptr) {
-      *movable = *movable && static_cast<const void*>(p) != static_cast<const void*>(block);
-      bytes.assign(p, p + *size);
-      LocalUnlock(block);
-    }
-  }
-  LocalFree(block);
-  return bytes;
 }
 
 class Picture : public PluginSuite {
@@ -180,6 +136,59 @@ TEST_F(Picture, DepthsWithoutConversionAndDepthsNotServed) {
     const Bytes cel = HeadedCel(0x20, bits, 2, 2, Counting(16));
     ExpectFailed(FromMemory(cel), -1);
     ExpectFailed(FromFile(folder.Write("bad.cel", cel)), -1);
+  }
+}
+
+// biSizeImage is the pixel block's size, stride times height, for every row
+// of the depth table: hosts copy exactly that many bytes.
+TEST_F(Picture, BitmapSizeIsThePixelBlocksSize) {
+  const Bytes cels[] = {HeaderlessCel(5, 3, Counting(9)),
+                        HeadedCel(0x20, 4, 5, 3, Counting(9)),
+                        HeadedCel(0x20, 8, 5, 3, Counting(15)),
+                        HeadedCel(0x20, 12, 5, 3),
+                        HeadedCel(0x21, 24, 5, 3),
+                        HeadedCel(0x21, 32, 5, 3, Counting(60)),
+                        HeadedCel(0x20, 8, 0, 3)};
+  for (const Bytes& cel : cels) {
+    const Decoded d = Both(cel);
+    ASSERT_EQ(d.code, 0);
+    const std::uint32_t sizeImage = d.info[20] | (d.info[21] << 8) | (d.info[22] << 16) |
+                                    (static_cast<std::uint32_t>(d.info[23]) << 24);
+    EXPECT_EQ(sizeImage, d.pixelSize) << "depth " << d.Depth();
+    EXPECT_EQ(sizeImage, d.Stride() * d.Height()) << "depth " << d.Depth();
+  }
+}
+
+// One open of the settings key per picture, every value read through it; what
+// is read depends on AlphaType as before.
+TEST_F(Picture, TheSettingsKeyIsOpenedOncePerPicture) {
+  std::string missing;
+  ASSERT_TRUE(WatchPluginCalls(host->module, &missing)) << missing;
+  const Bytes cel = HeadedCel(0x20, 8, 2, 1, {1, 2});
+  struct Case {
+    bool stored;
+    DWORD alphaType;
+    int queriesEach;
+  };
+  for (const Case& c : {Case{false, 0, 1}, Case{true, 0, 5}, Case{true, 1, 1}}) {
+    SettingsKeyGuard::Remove(kAlphaTypeName);
+    SettingsKeyGuard::Remove(kColorLightName);
+    SettingsKeyGuard::Remove(kColorDarkName);
+    SettingsKeyGuard::Remove(kGridSizeXName);
+    SettingsKeyGuard::Remove(kGridSizeYName);
+    if (c.stored) {
+      ASSERT_TRUE(SettingsKeyGuard::SetDword(kAlphaTypeName, c.alphaType));
+      ASSERT_TRUE(SettingsKeyGuard::SetDword(kColorLightName, 1));
+      ASSERT_TRUE(SettingsKeyGuard::SetDword(kColorDarkName, 2));
+      ASSERT_TRUE(SettingsKeyGuard::SetDword(kGridSizeXName, 3));
+      ASSERT_TRUE(SettingsKeyGuard::SetDword(kGridSizeYName, 4));
+    }
+    ResetLedger();
+    for (int i = 0; i < 7; ++i) ASSERT_EQ(FromMemory(cel).code, 0);
+    const CallLedger ledger = TakeLedger();
+    EXPECT_EQ(ledger.keysOpened, 7) << c.stored << c.alphaType;
+    EXPECT_EQ(ledger.keysLive, 0);
+    EXPECT_EQ(ledger.valueQueries, 7 * c.queriesEach) << c.stored << c.alphaType;
   }
 }
 

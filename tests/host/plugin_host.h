@@ -11,6 +11,10 @@ struct PluginHost {
   using IsSupportedFn = decltype(&::IsSupported);
   using GetPictureInfoFn = decltype(&::GetPictureInfo);
   using GetPictureFn = decltype(&::GetPicture);
+  using GetPluginInfoWFn = decltype(&::GetPluginInfoW);
+  using IsSupportedWFn = decltype(&::IsSupportedW);
+  using GetPictureInfoWFn = decltype(&::GetPictureInfoW);
+  using GetPictureWFn = decltype(&::GetPictureW);
   using ConfigurationDlgFn = decltype(&::ConfigurationDlg);
 
   HMODULE module = nullptr;
@@ -19,6 +23,11 @@ struct PluginHost {
   GetPictureInfoFn getPictureInfo = nullptr;
   GetPictureFn getPicture = nullptr;
   GetPictureFn getPreview = nullptr;
+  GetPluginInfoWFn getPluginInfoW = nullptr;
+  IsSupportedWFn isSupportedW = nullptr;
+  GetPictureInfoWFn getPictureInfoW = nullptr;
+  GetPictureWFn getPictureW = nullptr;
+  GetPictureWFn getPreviewW = nullptr;
   ConfigurationDlgFn configurationDlg = nullptr;
 
   PluginHost() {
@@ -31,6 +40,12 @@ struct PluginHost {
     getPreview = reinterpret_cast<GetPictureFn>(GetProcAddress(module, "GetPreview"));
     configurationDlg =
         reinterpret_cast<ConfigurationDlgFn>(GetProcAddress(module, "ConfigurationDlg"));
+    getPluginInfoW = reinterpret_cast<GetPluginInfoWFn>(GetProcAddress(module, "GetPluginInfoW"));
+    isSupportedW = reinterpret_cast<IsSupportedWFn>(GetProcAddress(module, "IsSupportedW"));
+    getPictureInfoW =
+        reinterpret_cast<GetPictureInfoWFn>(GetProcAddress(module, "GetPictureInfoW"));
+    getPictureW = reinterpret_cast<GetPictureWFn>(GetProcAddress(module, "GetPictureW"));
+    getPreviewW = reinterpret_cast<GetPictureWFn>(GetProcAddress(module, "GetPreviewW"));
   }
   ~PluginHost() {
     if (module != nullptr) FreeLibrary(module);
@@ -56,6 +71,11 @@ class PluginSuite : public ::testing::Test {
     ASSERT_NE(host->getPicture, nullptr);
     ASSERT_NE(host->getPreview, nullptr);
     ASSERT_NE(host->configurationDlg, nullptr);
+    ASSERT_NE(host->getPluginInfoW, nullptr);
+    ASSERT_NE(host->isSupportedW, nullptr);
+    ASSERT_NE(host->getPictureInfoW, nullptr);
+    ASSERT_NE(host->getPictureW, nullptr);
+    ASSERT_NE(host->getPreviewW, nullptr);
   }
 
   static inline PluginHost* host = nullptr;

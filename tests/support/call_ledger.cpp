@@ -22,6 +22,9 @@ decltype(&::RegCreateKeyA) realRegCreateKeyA = nullptr;
 decltype(&::RegOpenKeyExA) realRegOpenKeyExA = nullptr;
 decltype(&::RegCloseKey) realRegCloseKey = nullptr;
 decltype(&::RegSetValueExA) realRegSetValueExA = nullptr;
+decltype(&::RegQueryValueExA) realRegQueryValueExA = nullptr;
+decltype(&::CreateFileA) realCreateFileA = nullptr;
+decltype(&::CreateFileW) realCreateFileW = nullptr;
 
 template <typename T>
 void Born(std::set<T>& live, T handle, int* created) {
@@ -106,6 +109,37 @@ LONG WINAPI RecordedRegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD 
   return realRegSetValueExA(key, name, reserved, type, data, size);
 }
 
+LONG WINAPI CountedRegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type,
+                                    LPBYTE data, LPDWORD size) {
+  {
+    std::lock_guard<std::mutex> lock(ledgerMutex);
+    ++counts.valueQueries;
+  }
+  return realRegQueryValueExA(key, name, reserved, type, data, size);
+}
+
+void RecordOpen(std::wstring path) {
+  std::lock_guard<std::mutex> lock(ledgerMutex);
+  counts.filesOpened.push_back(std::move(path));
+}
+
+HANDLE WINAPI RecordedCreateFileA(LPCSTR path, DWORD access, DWORD share,
+                                  LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flags,
+                                  HANDLE model) {
+  std::wstring wide;
+  for (const char* p = path; p != nullptr && *p != '\0'; ++p)
+    wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(*p)));
+  RecordOpen(wide);
+  return realCreateFileA(path, access, share, security, disposition, flags, model);
+}
+
+HANDLE WINAPI RecordedCreateFileW(LPCWSTR path, DWORD access, DWORD share,
+                                  LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flags,
+                                  HANDLE model) {
+  RecordOpen(path != nullptr ? path : L"");
+  return realCreateFileW(path, access, share, security, disposition, flags, model);
+}
+
 // Points the module's import of dll!function at `replacement` and returns
 // what it pointed at before, or null when the module does not import it.
 void* PatchImport(HMODULE module, const char* dll, const char* function, void* replacement) {
@@ -170,6 +204,10 @@ bool WatchPluginCalls(HMODULE plugin, std::string* missing) {
   Redirect(plugin, "advapi32.dll", "RegCloseKey", &CountedRegCloseKey, &realRegCloseKey, missing);
   Redirect(plugin, "advapi32.dll", "RegSetValueExA", &RecordedRegSetValueExA, &realRegSetValueExA,
            missing);
+  Redirect(plugin, "advapi32.dll", "RegQueryValueExA", &CountedRegQueryValueExA,
+           &realRegQueryValueExA, missing);
+  Redirect(plugin, "kernel32.dll", "CreateFileA", &RecordedCreateFileA, &realCreateFileA, missing);
+  Redirect(plugin, "kernel32.dll", "CreateFileW", &RecordedCreateFileW, &realCreateFileW, missing);
   return missing->empty();
 }
 

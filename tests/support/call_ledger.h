@@ -1,7 +1,8 @@
-// What the loaded plug-in itself does with GDI objects, device contexts and
-// registry keys, seen by pointing its imports at counting stand-ins. Lets a
-// test check that the dialog gives back everything it takes, where the
-// system's own object counts are not available.
+// What the loaded plug-in itself does with GDI objects, device contexts,
+// registry keys and files, seen by pointing its imports at counting
+// stand-ins. Lets a test check that the dialog gives back everything it
+// takes, where the system's own object counts are not available, and what a
+// call reads.
 #pragma once
 
 #include <windows.h>
@@ -16,12 +17,14 @@ struct ValueWrite {
 };
 
 struct CallLedger {
-  int gdiObjectsCreated = 0;       // bitmaps, brushes and memory DCs
-  int gdiObjectsLive = 0;          // of those, not deleted yet
-  int windowDCsLive = 0;           // GetDC not yet matched by ReleaseDC
-  int keysOpened = 0;              // RegCreateKeyA and RegOpenKeyExA that succeeded
-  int keysLive = 0;                // of those, not closed yet
-  std::vector<ValueWrite> writes;  // RegSetValueExA, in call order
+  int gdiObjectsCreated = 0;              // bitmaps, brushes and memory DCs
+  int gdiObjectsLive = 0;                 // of those, not deleted yet
+  int windowDCsLive = 0;                  // GetDC not yet matched by ReleaseDC
+  int keysOpened = 0;                     // RegCreateKeyA and RegOpenKeyExA that succeeded
+  int keysLive = 0;                       // of those, not closed yet
+  int valueQueries = 0;                   // RegQueryValueExA
+  std::vector<ValueWrite> writes;         // RegSetValueExA, in call order
+  std::vector<std::wstring> filesOpened;  // CreateFileA and CreateFileW, the paths, in call order
 };
 
 // Redirects the module's imports; false, with the names not found in

@@ -13,6 +13,9 @@ using kiss::HeadedCel;
 using kiss::HeaderlessCel;
 using kiss::PaletteFile;
 
+// Text of the ANSI code page as wide characters.
+std::wstring Widened(const std::string& text);
+
 // A fresh, empty folder, removed with its files when the object goes.
 class TempFolder {
  public:
@@ -25,6 +28,12 @@ class TempFolder {
   // Writes name (relative to the folder) and returns its full path.
   std::string Write(const std::string& name, const Bytes& bytes) const;
   std::string Write(const std::string& name, const std::string& text) const;
+  // The same for a wide name, which may hold characters outside the ANSI
+  // code page (a folder of it must exist); returns the full wide path.
+  std::wstring Write(const std::wstring& name, const Bytes& bytes) const;
+  // Sets the last write time of the folder and of every file in it an hour
+  // back, as of a set that was written long ago.
+  void Settle() const;
 
  private:
   std::string path_;
