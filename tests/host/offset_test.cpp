@@ -118,11 +118,6 @@ TEST_F(Offset, AtOrPastTheEndThereIsNoDataAndNegativeIsRefused) {
   }
 }
 
-bool IsFolder(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // Real cels behind a prefix, in a copy of their set: the same pictures in
 // the same colours as the originals.
 TEST_F(Offset, RealCelsBehindAPrefix) {
@@ -134,40 +129,24 @@ TEST_F(Offset, RealCelsBehindAPrefix) {
     const std::string source = realSets + "\\" + setName;
     if (!IsFolder(source)) continue;
     TempFolder copy;
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((source + "\\*").c_str(), &entry);
-    ASSERT_NE(find, INVALID_HANDLE_VALUE);
-    do {
-      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-      const std::string name = entry.cFileName;
+    for (const std::string& name : ListNames(source, "*")) {
       const std::string from = source + "\\" + name;
+      if (IsFolder(from)) continue;
       const bool isCel = name.size() > 4 && lstrcmpiA(name.c_str() + name.size() - 4, ".cel") == 0;
       if (!isCel) {
         ASSERT_TRUE(CopyFileA(from.c_str(), (copy.Path() + "\\" + name).c_str(), TRUE));
         continue;
       }
-      HANDLE file = CreateFileA(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-      ASSERT_NE(file, INVALID_HANDLE_VALUE);
-      Bytes bytes(GetFileSize(file, nullptr));
-      DWORD read = 0;
-      ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-      CloseHandle(file);
-      copy.Write(name, Behind(prefix, bytes));
-    } while (FindNextFileA(find, &entry));
-    FindClose(find);
-    find = FindFirstFileA((source + "\\*.cel").c_str(), &entry);
-    ASSERT_NE(find, INVALID_HANDLE_VALUE);
-    do {
-      const std::string name = entry.cFileName;
+      copy.Write(name, Behind(prefix, ReadBytes(from)));
+    }
+    for (const std::string& name : ListNames(source, "*.cel")) {
       SCOPED_TRACE(std::string(setName) + "\\" + name);
       const Decoded original = Picture(source + "\\" + name, 0, false);
       ASSERT_EQ(original.code, 0);
       EXPECT_EQ(Picture(copy.Path() + "\\" + name, 128, false), original);
       EXPECT_EQ(Picture(copy.Path() + "\\" + name, 128, true), original);
       ++cels;
-    } while (FindNextFileA(find, &entry));
-    FindClose(find);
+    }
   }
   EXPECT_GT(cels, 10);
 }

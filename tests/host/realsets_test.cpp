@@ -7,25 +7,9 @@
 #include <vector>
 
 #include "host/plugin_host.h"
+#include "support/test_files.h"
 
 namespace {
-
-std::vector<std::string> List(const std::string& folder, const char* pattern) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA entry;
-  HANDLE find = FindFirstFileA((folder + "\\" + pattern).c_str(), &entry);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    names.push_back(entry.cFileName);
-  } while (FindNextFileA(find, &entry));
-  FindClose(find);
-  return names;
-}
-
-bool IsFolder(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 // The colour tables a paletted cel gets when no palette is found.
 std::vector<BYTE> FallbackTable(int depth) {
@@ -53,23 +37,19 @@ class RealSets : public PluginSuite {
 
 TEST_F(RealSets, EveryCelDecodesInItsSetsColours) {
   int cels = 0;
-  for (const std::string& set : List(TAMSA_REALSETS_PATH, "*")) {
+  for (const std::string& set : ListNames(TAMSA_REALSETS_PATH, "*")) {
     const std::string folder = std::string(TAMSA_REALSETS_PATH) + "\\" + set;
-    if (set == "." || set == ".." || !IsFolder(folder)) continue;
-    const bool hasConfiguration = !List(folder, "*.cnf").empty();
-    for (const std::string& name : List(folder, "*.cel")) {
+    if (!IsFolder(folder)) continue;
+    const bool hasConfiguration = !ListNames(folder, "*.cnf").empty();
+    for (const std::string& name : ListNames(folder, "*.cel")) {
       const std::string path = folder + "\\" + name;
       SCOPED_TRACE(path);
       ++cels;
       // The host's probe: the file's first bytes in a zero-padded 2 KB buffer.
-      char head[2048] = {};
-      HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-      ASSERT_NE(file, INVALID_HANDLE_VALUE);
-      DWORD read = 0;
-      ReadFile(file, head, sizeof head, &read, nullptr);
-      CloseHandle(file);
-      EXPECT_EQ(host->isSupported(path.c_str(), reinterpret_cast<ULONG_PTR>(head)), 1);
+      Bytes head = ReadBytes(path);
+      ASSERT_FALSE(head.empty());
+      head.resize(2048, 0);
+      EXPECT_EQ(host->isSupported(path.c_str(), reinterpret_cast<DWORD_PTR>(head.data())), 1);
 
       PictureInfo info;
       ASSERT_EQ(host->getPictureInfo(path.c_str(), 0, 0, &info), 0);

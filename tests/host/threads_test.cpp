@@ -63,7 +63,7 @@ class Threads : public PluginSuite {
     call.kind = kind;
     call.path = path;
     call.widePath = Widened(path);
-    call.bytes = ReadAll(path);
+    call.bytes = ReadBytes(path);
     call.bytes.resize(call.bytes.size() < 2048 ? 2048 : call.bytes.size(), 0);
     Run(call, &call.picture, &call.answer);
     return call;
@@ -106,19 +106,6 @@ class Threads : public PluginSuite {
             host->isSupported(call.path.c_str(), reinterpret_cast<DWORD_PTR>(call.bytes.data())))};
         return;
     }
-  }
-
-  static Bytes ReadAll(const std::string& path) {
-    Bytes bytes;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    bytes.resize(GetFileSize(file, nullptr));
-    DWORD read = 0;
-    if (!bytes.empty())
-      ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    CloseHandle(file);
-    return bytes;
   }
 
   SettingsKeyGuard settings;

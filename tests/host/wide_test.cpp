@@ -183,11 +183,6 @@ TEST_F(Wide, ASetInAFolderTheCodePageCannotNameKeepsItsColours) {
   }
 }
 
-bool IsFolder(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // The real sets beside the project, copied into such a folder, decode by
 // the wide names exactly as the originals do by the 8-bit names.
 TEST_F(Wide, RealSetsInAForeignFolderDecodeAsTheOriginals) {
@@ -201,18 +196,13 @@ TEST_F(Wide, RealSetsInAForeignFolderDecodeAsTheOriginals) {
     TempFolder base;
     const std::wstring copy = Widened(base.Path()) + L"\\" + names.foreignFolder;
     ASSERT_TRUE(CreateDirectoryW(copy.c_str(), nullptr));
-    WIN32_FIND_DATAW entry;
-    HANDLE find = FindFirstFileW((source + L"\\*").c_str(), &entry);
-    ASSERT_NE(find, INVALID_HANDLE_VALUE);
     std::vector<std::wstring> celNames;
-    do {
-      const std::wstring name = entry.cFileName;
-      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    for (const std::wstring& name : ListNames(source, L"*")) {
+      if (IsFolder(source + L"\\" + name)) continue;
       ASSERT_TRUE(CopyFileW((source + L"\\" + name).c_str(), (copy + L"\\" + name).c_str(), TRUE));
       if (name.size() > 4 && lstrcmpiW(name.c_str() + name.size() - 4, L".cel") == 0)
         celNames.push_back(name);
-    } while (FindNextFileW(find, &entry));
-    FindClose(find);
+    }
     for (const std::wstring& name : celNames) {
       SCOPED_TRACE(std::string(setName) + "\\" + Narrowed(name));
       const Decoded original = PictureA(Narrowed(source + L"\\" + name));

@@ -7,25 +7,26 @@
 #include <string>
 #include <vector>
 
+#include "plugin/owners.h"
 #include "settings/plugin_settings.h"
 
 class SettingsKeyGuard {
  public:
   SettingsKeyGuard() {
-    HKEY key = nullptr;
-    existed_ = RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_READ, &key) == 0;
+    const UniqueKey key = Open(KEY_READ);
+    existed_ = key != nullptr;
     for (const char* name : kNames) {
       Saved saved{name, false, 0, {}};
       DWORD size = 0;
-      if (existed_ && RegQueryValueExA(key, name, nullptr, &saved.type, nullptr, &size) == 0) {
+      if (existed_ &&
+          RegQueryValueExA(key.get(), name, nullptr, &saved.type, nullptr, &size) == 0) {
         saved.data.resize(size);
         saved.present =
-            RegQueryValueExA(key, name, nullptr, &saved.type,
+            RegQueryValueExA(key.get(), name, nullptr, &saved.type,
                              saved.data.empty() ? nullptr : saved.data.data(), &size) == 0;
       }
       saved_.push_back(saved);
     }
-    if (key != nullptr) RegCloseKey(key);
     for (const char* name : kNames) Remove(name);
   }
 
@@ -47,28 +48,20 @@ class SettingsKeyGuard {
 
   // Stores a value of any type and size, creating the key when needed.
   static bool Set(const char* name, DWORD type, const void* data, DWORD size) {
-    HKEY key = nullptr;
-    if (RegCreateKeyA(HKEY_CURRENT_USER, kSettingsKeyPath, &key) != 0) return false;
-    const bool ok =
-        RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    return ok;
+    HKEY created = nullptr;
+    if (RegCreateKeyA(HKEY_CURRENT_USER, kSettingsKeyPath, &created) != 0) return false;
+    const UniqueKey key(created);
+    return RegSetValueExA(key.get(), name, 0, type, static_cast<const BYTE*>(data), size) ==
+           ERROR_SUCCESS;
   }
   static bool SetDword(const char* name, DWORD value) {
     return Set(name, REG_DWORD, &value, sizeof value);
   }
   static void Remove(const char* name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_SET_VALUE, &key) != 0) return;
-    RegDeleteValueA(key, name);
-    RegCloseKey(key);
+    const UniqueKey key = Open(KEY_SET_VALUE);
+    if (key != nullptr) RegDeleteValueA(key.get(), name);
   }
-  static bool KeyExists() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_READ, &key) != 0) return false;
-    RegCloseKey(key);
-    return true;
-  }
+  static bool KeyExists() { return Open(KEY_READ) != nullptr; }
   // Removes the (then empty) key itself; true when it is gone.
   static bool DeleteKey() {
     for (const char* name : kNames) Remove(name);
@@ -78,11 +71,10 @@ class SettingsKeyGuard {
   // A stored value as raw bytes, or an empty vector when absent.
   static std::vector<BYTE> Get(const char* name, DWORD* type) {
     std::vector<BYTE> data(64);
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_READ, &key) != 0) return {};
+    const UniqueKey key = Open(KEY_READ);
+    if (key == nullptr) return {};
     DWORD size = static_cast<DWORD>(data.size());
-    if (RegQueryValueExA(key, name, nullptr, type, data.data(), &size) != 0) size = 0;
-    RegCloseKey(key);
+    if (RegQueryValueExA(key.get(), name, nullptr, type, data.data(), &size) != 0) size = 0;
     data.resize(size);
     return data;
   }
@@ -91,6 +83,11 @@ class SettingsKeyGuard {
                                            kGridSizeXName, kGridSizeYName};
 
  private:
+  static UniqueKey Open(REGSAM access) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, access, &key) != 0) return nullptr;
+    return UniqueKey(key);
+  }
   struct Saved {
     const char* name;
     bool present;

@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "plugin/owners.h"
+
 namespace {
 
 // Wide calls, so that names outside the ANSI code page go too.
@@ -94,6 +96,61 @@ void TempFolder::Settle() const {
   hourAgo.dwLowDateTime = ticks.LowPart;
   hourAgo.dwHighDateTime = ticks.HighPart;
   SettleTree(Widened(path_), hourAgo);
+}
+
+namespace {
+
+HANDLE FindFirst(const std::string& pattern, WIN32_FIND_DATAA* entry) {
+  return FindFirstFileA(pattern.c_str(), entry);
+}
+HANDLE FindFirst(const std::wstring& pattern, WIN32_FIND_DATAW* entry) {
+  return FindFirstFileW(pattern.c_str(), entry);
+}
+BOOL FindNext(HANDLE find, WIN32_FIND_DATAA* entry) { return FindNextFileA(find, entry); }
+BOOL FindNext(HANDLE find, WIN32_FIND_DATAW* entry) { return FindNextFileW(find, entry); }
+
+template <typename Text, typename Entry>
+std::vector<Text> Names(const Text& pattern) {
+  std::vector<Text> names;
+  Entry entry;
+  const UniqueFind find = OwnFind(FindFirst(pattern, &entry));
+  if (find == nullptr) return names;
+  do {
+    const Text name = entry.cFileName;
+    if (name.size() <= 2 && name.find_first_not_of('.') == Text::npos) continue;
+    names.push_back(name);
+  } while (FindNext(find.get(), &entry));
+  return names;
+}
+
+}  // namespace
+
+std::vector<std::string> ListNames(const std::string& folder, const char* pattern) {
+  return Names<std::string, WIN32_FIND_DATAA>(folder + "\\" + pattern);
+}
+
+std::vector<std::wstring> ListNames(const std::wstring& folder, const wchar_t* pattern) {
+  return Names<std::wstring, WIN32_FIND_DATAW>(folder + L"\\" + pattern);
+}
+
+bool IsFolder(const std::string& path) { return IsFolder(Widened(path)); }
+
+bool IsFolder(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+Bytes ReadBytes(const std::string& path) {
+  Bytes bytes;
+  const UniqueFile file = OwnFile(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file == nullptr) return bytes;
+  bytes.resize(GetFileSize(file.get(), nullptr));
+  DWORD read = 0;
+  if (!bytes.empty())
+    ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+  bytes.resize(read);
+  return bytes;
 }
 
 std::wstring TempFolder::Write(const std::wstring& name, const Bytes& bytes) const {

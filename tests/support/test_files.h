@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "support/kiss_files.h"
 
@@ -15,6 +16,15 @@ using kiss::PaletteFile;
 
 // Text of the ANSI code page as wide characters.
 std::wstring Widened(const std::string& text);
+
+// The names a listing of folder\pattern gives, in the file system's order,
+// without "." and "..".
+std::vector<std::string> ListNames(const std::string& folder, const char* pattern);
+std::vector<std::wstring> ListNames(const std::wstring& folder, const wchar_t* pattern);
+bool IsFolder(const std::string& path);
+bool IsFolder(const std::wstring& path);
+// A file's bytes, or none when it does not open.
+Bytes ReadBytes(const std::string& path);
 
 // A fresh, empty folder, removed with its files when the object goes.
 class TempFolder {

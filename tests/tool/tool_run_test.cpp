@@ -12,11 +12,10 @@
 #include <vector>
 
 #include "host/plugin_host.h"
+#include "support/settings_registry.h"
 #include "support/test_files.h"
 
 namespace {
-
-constexpr const char* kKeyPath = "Software\\Belvarod\\Susie\\Plug-in\\Tamsa";
 
 std::string Backslashed(std::string path) {
   for (char& c : path)
@@ -83,27 +82,13 @@ struct Picture {
   std::string error;
 };
 
-Bytes ReadAll(const std::string& path) {
-  Bytes bytes;
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return bytes;
-  bytes.resize(GetFileSize(file, nullptr));
-  DWORD read = 0;
-  if (!bytes.empty())
-    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-  bytes.resize(read);
-  CloseHandle(file);
-  return bytes;
-}
-
 // GetPicture called here, its bitmap read directly: the plug-in delivers 4, 8
 // and 24 bits per pixel, bottom-up.
 Picture Decode(const PluginHost& host, const std::string& path, bool memory) {
   Picture picture;
   HLOCAL info = nullptr;
   HLOCAL pixels = nullptr;
-  const Bytes bytes = memory ? ReadAll(path) : Bytes();
+  const Bytes bytes = memory ? ReadBytes(path) : Bytes();
   const int code =
       memory ? host.getPicture(reinterpret_cast<LPCSTR>(bytes.data()),
                                static_cast<LONG>(bytes.size()), 1, &info, &pixels, nullptr, 0)
@@ -199,55 +184,6 @@ bool FindIn(const Picture& sheet, const Picture& picture, int& foundX, int& foun
     }
   return false;
 }
-
-// One registry value as it was, to be put back exactly.
-struct SavedValue {
-  std::string name;
-  bool existed = false;
-  DWORD type = 0;
-  Bytes data;
-};
-
-class SettingsKey {
- public:
-  SettingsKey() {
-    RegCreateKeyExA(HKEY_CURRENT_USER, kKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
-                    nullptr);
-  }
-  ~SettingsKey() {
-    if (key_ != nullptr) RegCloseKey(key_);
-  }
-  SavedValue Get(const std::string& name) const {
-    SavedValue value;
-    value.name = name;
-    DWORD size = 0;
-    if (RegQueryValueExA(key_, name.c_str(), nullptr, &value.type, nullptr, &size) != ERROR_SUCCESS)
-      return value;
-    value.data.resize(size);
-    if (RegQueryValueExA(key_, name.c_str(), nullptr, &value.type, value.data.data(), &size) ==
-        ERROR_SUCCESS) {
-      value.existed = true;
-      value.data.resize(size);
-    } else {
-      value.data.clear();
-    }
-    return value;
-  }
-  void Put(const SavedValue& value) const {
-    if (value.existed)
-      RegSetValueExA(key_, value.name.c_str(), 0, value.type, value.data.data(),
-                     static_cast<DWORD>(value.data.size()));
-    else
-      RegDeleteValueA(key_, value.name.c_str());
-  }
-  void PutDword(const std::string& name, DWORD number) const {
-    RegSetValueExA(key_, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
-                   sizeof number);
-  }
-
- private:
-  HKEY key_ = nullptr;
-};
 
 class ToolRunTest : public ::testing::Test {
  protected:
@@ -395,15 +331,12 @@ TEST_F(ToolRunTest, MissingAndUnsupportedFilesFailTheRun) {
 }
 
 TEST_F(ToolRunTest, DisplaySettingsHoldForTheRunAndAreRestoredAfterIt) {
-  const SettingsKey key;
-  const char* const names[] = {"AlphaType", "ColorLight", "ColorDark", "GridSizeX", "GridSizeY"};
-  std::vector<SavedValue> before;
-  for (const char* name : names) before.push_back(key.Get(name));
-
+  // The values as they were are put back when the guard goes.
+  const SettingsKeyGuard guard;
   // A known starting point: one value stored, one absent, one of another type.
-  key.PutDword("AlphaType", 0);
-  key.Put(SavedValue{"ColorLight", false, 0, {}});
-  key.Put(SavedValue{"GridSizeX", true, REG_BINARY, Bytes{5, 0}});
+  ASSERT_TRUE(SettingsKeyGuard::SetDword(kAlphaTypeName, 0));
+  const BYTE five[] = {5, 0};
+  ASSERT_TRUE(SettingsKeyGuard::Set(kGridSizeXName, REG_BINARY, five, sizeof five));
 
   TempFolder files;
   const std::string hat = Cel("hat");
@@ -411,16 +344,17 @@ TEST_F(ToolRunTest, DisplaySettingsHoldForTheRunAndAreRestoredAfterIt) {
                               Quote(files.Path()) + " " + Quote(hat));
   EXPECT_EQ(run.exitCode, 0u) << run.output;
 
-  const SavedValue alpha = key.Get("AlphaType");
-  EXPECT_TRUE(alpha.existed && alpha.type == REG_DWORD && alpha.data == (Bytes{0, 0, 0, 0}));
-  EXPECT_FALSE(key.Get("ColorLight").existed);
-  const SavedValue grid = key.Get("GridSizeX");
-  EXPECT_TRUE(grid.existed && grid.type == REG_BINARY && grid.data == (Bytes{5, 0}));
+  DWORD type = 0;
+  EXPECT_EQ(SettingsKeyGuard::Get(kAlphaTypeName, &type), (std::vector<BYTE>{0, 0, 0, 0}));
+  EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+  EXPECT_TRUE(SettingsKeyGuard::Get(kColorLightName, &type).empty());
+  EXPECT_EQ(SettingsKeyGuard::Get(kGridSizeXName, &type), (std::vector<BYTE>{5, 0}));
+  EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
 
   // The picture was made with transparency ignored, which shows: the blended one differs.
-  key.PutDword("AlphaType", 1);
+  ASSERT_TRUE(SettingsKeyGuard::SetDword(kAlphaTypeName, 1));
   const Picture unblended = Decode(*host, hat, false);
-  key.PutDword("AlphaType", 0);
+  ASSERT_TRUE(SettingsKeyGuard::SetDword(kAlphaTypeName, 0));
   const Picture blended = Decode(*host, hat, false);
   const Picture written = Load(files.Path() + "\\hat.png");
   EXPECT_TRUE(SamePicture(unblended, written));
@@ -428,21 +362,19 @@ TEST_F(ToolRunTest, DisplaySettingsHoldForTheRunAndAreRestoredAfterIt) {
 
   // Pattern settings alone, with no AlphaType stored: AlphaType 0 is stored
   // for the run too, so they show; afterwards it is gone again.
-  key.Put(SavedValue{"AlphaType", false, 0, {}});
+  SettingsKeyGuard::Remove(kAlphaTypeName);
   const ToolRun pattern = RunTool("--grid-x 3 --grid-y 2 --color-dark 0x804020 -o " +
                                   Quote(files.Path() + "\\pattern") + " " + Quote(hat));
   EXPECT_EQ(pattern.exitCode, 0u) << pattern.output;
   EXPECT_TRUE(Contains(pattern.output, "note    AlphaType is not stored")) << pattern.output;
-  EXPECT_FALSE(key.Get("AlphaType").existed);
-  key.PutDword("AlphaType", 0);
-  key.PutDword("GridSizeX", 3);
-  key.PutDword("GridSizeY", 2);
-  key.PutDword("ColorDark", 0x804020);
+  EXPECT_TRUE(SettingsKeyGuard::Get(kAlphaTypeName, &type).empty());
+  ASSERT_TRUE(SettingsKeyGuard::SetDword(kAlphaTypeName, 0));
+  ASSERT_TRUE(SettingsKeyGuard::SetDword(kGridSizeXName, 3));
+  ASSERT_TRUE(SettingsKeyGuard::SetDword(kGridSizeYName, 2));
+  ASSERT_TRUE(SettingsKeyGuard::SetDword(kColorDarkName, 0x804020));
   const Picture patterned = Decode(*host, hat, false);
   EXPECT_TRUE(SamePicture(patterned, Load(files.Path() + "\\pattern\\hat.png")));
   EXPECT_FALSE(SamePicture(blended, patterned));
-
-  for (const SavedValue& value : before) key.Put(value);
 }
 
 }  // namespace

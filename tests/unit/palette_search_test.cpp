@@ -25,11 +25,8 @@ Answer Find(const std::string& celPath, int outSize = MAX_PATH) {
 
 // The file system's listing order is its own; the tests ask it.
 std::string FirstListed(const std::string& folder, const char* pattern) {
-  WIN32_FIND_DATAA entry;
-  HANDLE find = FindFirstFileA((folder + "\\" + pattern).c_str(), &entry);
-  if (find == INVALID_HANDLE_VALUE) return "";
-  FindClose(find);
-  return entry.cFileName;
+  const std::vector<std::string> names = ListNames(folder, pattern);
+  return names.empty() ? "" : names.front();
 }
 
 Bytes SomePalette() { return PaletteFile(12, 16, 1, Bytes(32, 0x11)); }

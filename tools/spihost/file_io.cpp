@@ -2,24 +2,11 @@
 
 #include <windows.h>
 
+#include "plugin/owners.h"
+
 namespace {
 
 constexpr DWORD kMaxWholeFile = 1u << 30;
-
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  ~FileHandle() {
-    if (Valid()) CloseHandle(handle_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE Get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
 
 HANDLE OpenForReading(const std::string& path) {
   return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -45,23 +32,23 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 bool ReadHead(const std::string& path, ByteBuffer& head) {
   head.assign(kHeadSize, 0);
-  FileHandle file(OpenForReading(path));
-  if (!file.Valid()) return false;
+  const UniqueFile file = OwnFile(OpenForReading(path));
+  if (file == nullptr) return false;
   DWORD size = static_cast<DWORD>(kHeadSize);
-  return ReadUpTo(file.Get(), head.data(), size);
+  return ReadUpTo(file.get(), head.data(), size);
 }
 
 bool ReadWhole(const std::string& path, ByteBuffer& bytes) {
   bytes.clear();
-  FileHandle file(OpenForReading(path));
-  if (!file.Valid()) return false;
+  const UniqueFile file = OwnFile(OpenForReading(path));
+  if (file == nullptr) return false;
   DWORD high = 0;
-  const DWORD low = GetFileSize(file.Get(), &high);
+  const DWORD low = GetFileSize(file.get(), &high);
   if ((low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) || high != 0 || low >= kMaxWholeFile)
     return false;
   bytes.resize(low);
   DWORD size = low;
-  if (!ReadUpTo(file.Get(), bytes.data(), size)) return false;
+  if (!ReadUpTo(file.get(), bytes.data(), size)) return false;
   bytes.resize(size);
   return true;
 }
@@ -82,15 +69,15 @@ bool WriteWhole(const std::string& path, const ByteBuffer& bytes, std::string& e
     error = "cannot create the folder of " + path;
     return false;
   }
-  FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.Valid()) {
+  const UniqueFile file = OwnFile(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file == nullptr) {
     error = "cannot create " + path + " (Windows error " + std::to_string(GetLastError()) + ")";
     return false;
   }
   DWORD written = 0;
   if (!bytes.empty() &&
-      (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+      (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
        written != bytes.size())) {
     error = "cannot write " + path + " (Windows error " + std::to_string(GetLastError()) + ")";
     return false;

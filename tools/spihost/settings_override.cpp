@@ -2,26 +2,18 @@
 
 #include <windows.h>
 
+#include "plugin/owners.h"
+
 namespace {
 
-class RegistryKey {
- public:
-  RegistryKey() = default;
-  ~RegistryKey() {
-    if (key_ != nullptr) RegCloseKey(key_);
-  }
-  RegistryKey(const RegistryKey&) = delete;
-  RegistryKey& operator=(const RegistryKey&) = delete;
-  bool Open() {
-    return RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, 0,
-                           KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_,
-                           nullptr) == ERROR_SUCCESS;
-  }
-  HKEY Get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
+// The plug-in's settings key, created when absent; null when it cannot be had.
+UniqueKey OpenSettings() {
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, 0,
+                      KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    return nullptr;
+  return UniqueKey(key);
+}
 
 // The override that a console event must put back; one at a time.
 SettingsOverride* activeOverride = nullptr;
@@ -39,13 +31,13 @@ std::string CompletePatternSettings(std::vector<SettingOverride>& settings) {
     if (setting.name == "AlphaType") return std::string();
   DWORD alphaType = 0;
   DWORD size = sizeof alphaType;
-  HKEY key = nullptr;
   bool stored = false;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_QUERY_VALUE, &key) ==
+  HKEY opened = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_QUERY_VALUE, &opened) ==
       ERROR_SUCCESS) {
-    stored = RegQueryValueExA(key, "AlphaType", nullptr, nullptr,
+    const UniqueKey key(opened);
+    stored = RegQueryValueExA(key.get(), "AlphaType", nullptr, nullptr,
                               reinterpret_cast<BYTE*>(&alphaType), &size) == ERROR_SUCCESS;
-    RegCloseKey(key);
   }
   if (!stored) {
     settings.insert(settings.begin(), SettingOverride{"AlphaType", 0});
@@ -61,8 +53,8 @@ std::string CompletePatternSettings(std::vector<SettingOverride>& settings) {
 
 bool SettingsOverride::Apply(const std::vector<SettingOverride>& settings, std::string& error) {
   if (settings.empty()) return true;
-  RegistryKey key;
-  if (!key.Open()) {
+  const UniqueKey key = OpenSettings();
+  if (key == nullptr) {
     error = std::string("cannot open HKEY_CURRENT_USER\\") + kSettingsKeyPath;
     return false;
   }
@@ -71,10 +63,10 @@ bool SettingsOverride::Apply(const std::vector<SettingOverride>& settings, std::
     saved.name = setting.name;
     DWORD size = 0;
     DWORD type = 0;
-    if (RegQueryValueExA(key.Get(), setting.name.c_str(), nullptr, &type, nullptr, &size) ==
+    if (RegQueryValueExA(key.get(), setting.name.c_str(), nullptr, &type, nullptr, &size) ==
         ERROR_SUCCESS) {
       saved.data.resize(size);
-      if (RegQueryValueExA(key.Get(), setting.name.c_str(), nullptr, &type,
+      if (RegQueryValueExA(key.get(), setting.name.c_str(), nullptr, &type,
                            saved.data.empty() ? nullptr : saved.data.data(),
                            &size) != ERROR_SUCCESS) {
         error = "cannot read the setting " + setting.name;
@@ -88,7 +80,7 @@ bool SettingsOverride::Apply(const std::vector<SettingOverride>& settings, std::
     saved_.push_back(saved);
     active_ = true;
     const DWORD value = setting.value;
-    if (RegSetValueExA(key.Get(), setting.name.c_str(), 0, REG_DWORD,
+    if (RegSetValueExA(key.get(), setting.name.c_str(), 0, REG_DWORD,
                        reinterpret_cast<const BYTE*>(&value), sizeof value) != ERROR_SUCCESS) {
       error = "cannot store the setting " + setting.name;
       Restore();
@@ -107,16 +99,16 @@ void SettingsOverride::Restore() {
     SetConsoleCtrlHandler(RestoreOnConsoleEvent, FALSE);
     activeOverride = nullptr;
   }
-  RegistryKey key;
-  if (!key.Open()) return;
+  const UniqueKey key = OpenSettings();
+  if (key == nullptr) return;
   // Put back in reverse order, so a setting named twice ends as it began.
   for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
     if (it->existed)
-      RegSetValueExA(key.Get(), it->name.c_str(), 0, it->type,
+      RegSetValueExA(key.get(), it->name.c_str(), 0, it->type,
                      it->data.empty() ? nullptr : it->data.data(),
                      static_cast<DWORD>(it->data.size()));
     else
-      RegDeleteValueA(key.Get(), it->name.c_str());
+      RegDeleteValueA(key.get(), it->name.c_str());
   }
   saved_.clear();
 }
