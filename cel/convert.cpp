@@ -1,7 +1,8 @@
 #include "cel/convert.h"
 
-#include <cstring>
 #include <limits>
+
+#include "cel/flatten.h"
 
 namespace {
 
@@ -15,19 +16,6 @@ void PutU32(std::uint8_t* out, std::uint32_t value) {
   PutU16(out + 2, static_cast<std::uint16_t>(value >> 16));
 }
 
-std::uint8_t* OutputRow(std::uint8_t* pixels, const PicturePlan& plan, std::uint32_t sourceRow) {
-  // Bottom-up: the cel's top row is the block's last. The caller has checked
-  // that the block's size fits size_t, so every row offset does too.
-  const std::uint64_t row = plan.layout.height - 1 - static_cast<std::uint64_t>(sourceRow);
-  return pixels + static_cast<std::size_t>(row * plan.stride);
-}
-
-// Bytes of cel available from offset on, in 64-bit so that a row offset past
-// the range of size_t (possible on 32 bits) simply finds nothing.
-std::uint64_t AvailableFrom(ByteView cel, std::uint64_t offset) {
-  return offset < cel.size ? cel.size - offset : 0;
-}
-
 void CopyRows(ByteView cel, const PicturePlan& plan, std::uint8_t* pixels) {
   const std::uint64_t rowBytes = CelBytesPerRow(plan.layout.width, plan.rule.bitsPerPixel);
   for (std::uint32_t y = 0; y < plan.layout.height; ++y) {
@@ -39,57 +27,18 @@ void CopyRows(ByteView cel, const PicturePlan& plan, std::uint8_t* pixels) {
   }
 }
 
-void PutBgr(std::uint8_t* out, std::uint32_t colour) {
-  out[0] = static_cast<std::uint8_t>(colour >> 16);
-  out[1] = static_cast<std::uint8_t>(colour >> 8);
-  out[2] = static_cast<std::uint8_t>(colour);
-}
-
-void FlattenPixel(const std::uint8_t* pixel, std::uint32_t x, std::uint32_t y,
-                  const PluginSettings& settings, std::uint8_t* out) {
-  if (settings.AlphaType == 0) {
-    PutBgr(out, BlendOverChecker(pixel, static_cast<std::int32_t>(x), static_cast<std::int32_t>(y),
-                                 settings.GridSizeX, settings.GridSizeY, settings.ColorLight,
-                                 settings.ColorDark));
-  } else if (pixel[3] != 0) {
-    out[0] = pixel[0];
-    out[1] = pixel[1];
-    out[2] = pixel[2];
-  }
-}
-
-void FlattenRows(ByteView cel, const PicturePlan& plan, const PluginSettings& settings,
-                 std::uint8_t* pixels) {
-  // White everywhere first, row ends included; transparent pixels stay so.
-  std::memset(pixels, 0xFF, static_cast<std::size_t>(plan.pixelBytes));
-  const std::uint32_t width = plan.layout.width;
-  const std::uint64_t rowBytes = CelBytesPerRow(width, 32);
-  for (std::uint32_t y = 0; y < plan.layout.height; ++y) {
-    std::uint8_t* out = OutputRow(pixels, plan, y);
-    const std::uint64_t start = plan.layout.pixelOffset + y * rowBytes;
-    const std::uint64_t available = AvailableFrom(cel, start);
-    // Pixels wholly inside the data are read in place; the rest, at most a
-    // short row and the rows after it, are read through the view as zeros.
-    const std::uint64_t wholePixels = available / 4 < width ? available / 4 : width;
-    std::uint32_t x = 0;
-    if (wholePixels > 0) {
-      const std::uint8_t* source = cel.data + static_cast<std::size_t>(start);
-      for (; x < wholePixels; ++x)
-        FlattenPixel(source + 4 * std::size_t{x}, x, y, settings, out + 3 * std::size_t{x});
-    }
-    // A pixel that is not wholly there lacks its alpha byte, so alpha is 0:
-    // white when alpha is ignored, the pattern colour when it is shown.
-    if (settings.AlphaType != 0) continue;
-    for (; x < width; ++x) {
-      std::uint8_t pixel[4] = {0, 0, 0, 0};
-      const std::uint64_t offset = start + 4 * std::uint64_t{x};
-      if (AvailableFrom(cel, offset) > 0) cel.CopyOut(static_cast<std::size_t>(offset), pixel, 4);
-      FlattenPixel(pixel, x, y, settings, out + 3 * std::size_t{x});
-    }
-  }
-}
-
 }  // namespace
+
+std::uint8_t* OutputRow(std::uint8_t* pixels, const PicturePlan& plan, std::uint32_t sourceRow) {
+  // The caller has checked that the block's size fits size_t, so every row
+  // offset does too.
+  const std::uint64_t row = plan.layout.height - 1 - static_cast<std::uint64_t>(sourceRow);
+  return pixels + static_cast<std::size_t>(row * plan.stride);
+}
+
+std::uint64_t AvailableFrom(ByteView cel, std::uint64_t offset) {
+  return offset < cel.size ? cel.size - offset : 0;
+}
 
 const DepthRule* FindDepthRule(std::uint8_t bitsPerPixel) {
   for (const DepthRule& rule : kDepthTable) {
@@ -165,7 +114,7 @@ void ConvertPixels(ByteView cel, const PicturePlan& plan, const PluginSettings& 
       CopyRows(cel, plan, pixels);
       break;
     case PixelConversion::kFlatten32:
-      FlattenRows(cel, plan, settings, pixels);
+      FlattenRows(FastestFlattenPath(), cel, plan, settings, pixels);
       break;
     case PixelConversion::kNone:
       break;

@@ -70,6 +70,13 @@ std::uint32_t BlendOverChecker(const std::uint8_t* pixel, std::int32_t x, std::i
                                std::int32_t gridSizeX, std::int32_t gridSizeY,
                                std::uint32_t colorLight, std::uint32_t colorDark);
 
+// The block's row for the cel's row sourceRow: bottom-up, the cel's top row
+// is the block's last.
+std::uint8_t* OutputRow(std::uint8_t* pixels, const PicturePlan& plan, std::uint32_t sourceRow);
+// Bytes of cel from offset on, in 64-bit so that a row offset past the range
+// of size_t (possible on 32 bits) simply finds nothing.
+std::uint64_t AvailableFrom(ByteView cel, std::uint64_t offset);
+
 // Writes the rows of cel into pixels, a block of plan.pixelBytes bytes that
 // is zero on entry, bottom-up. Bytes past the end of cel count as zero, so a
 // short cel gives the rows it has and zero (or transparent) rows after them.

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "cel/convert.h"
+#include "cel/flatten.h"
 
 namespace {
 
@@ -41,5 +42,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::unique_ptr<std::uint8_t[]> pixels(new std::uint8_t[plan.pixelBytes]());
   WriteInfoHeader(info.get(), plan);
   ConvertPixels(view, plan, settings, pixels.get());
+
+  // Every flattening path equals the plain one and writes every byte, even
+  // in a block that does not start out zero.
+  if (plan.rule.conversion == PixelConversion::kFlatten32 && plan.pixelBytes != 0) {
+    const std::size_t pixelBytes = static_cast<std::size_t>(plan.pixelBytes);
+    std::unique_ptr<std::uint8_t[]> plain(new std::uint8_t[pixelBytes]());
+    FlattenRows(FlattenPath::kPlain, view, plan, settings, plain.get());
+    std::unique_ptr<std::uint8_t[]> fast(new std::uint8_t[pixelBytes]);
+    for (FlattenPath path : AvailableFlattenPaths()) {
+      std::memset(fast.get(), 0x5A, pixelBytes);
+      FlattenRows(path, view, plan, settings, fast.get());
+      if (std::memcmp(fast.get(), plain.get(), pixelBytes) != 0) std::abort();
+    }
+  }
   return 0;
 }
