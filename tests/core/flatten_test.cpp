@@ -15,28 +15,17 @@
 #include <vector>
 
 #include "cel/cpu_features.h"
+#include "support/kiss_files.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using kiss::Bytes;
 
 // What a fast path finds in a block it was handed: it must write every byte.
 constexpr std::uint8_t kStaleByte = 0x5A;
 
 Bytes AlphaCel(std::uint16_t width, std::uint16_t height, const Bytes& pixels) {
-  Bytes cel(kKissHeaderSize + pixels.size(), 0);
-  cel[0] = 'K';
-  cel[1] = 'i';
-  cel[2] = 'S';
-  cel[3] = 'S';
-  cel[4] = kCelMarkAlpha;
-  cel[5] = 32;
-  cel[8] = static_cast<std::uint8_t>(width);
-  cel[9] = static_cast<std::uint8_t>(width >> 8);
-  cel[10] = static_cast<std::uint8_t>(height);
-  cel[11] = static_cast<std::uint8_t>(height >> 8);
-  std::copy(pixels.begin(), pixels.end(), cel.begin() + kKissHeaderSize);
-  return cel;
+  return kiss::HeadedCel(0x21, 32, width, height, pixels);
 }
 
 // The first cut bytes of cel flattened by path, the cel in a heap block of
