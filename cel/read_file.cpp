@@ -4,17 +4,9 @@
 
 #include "plugin/owners.h"
 #include "plugin/plugin_api.h"
+#include "plugin/system_calls.h"
 
 namespace {
-
-HANDLE OpenForReading(const char* path) {
-  return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                     FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-HANDLE OpenForReading(const wchar_t* path) {
-  return CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                     FILE_ATTRIBUTE_NORMAL, nullptr);
-}
 
 // Reads up to count bytes at offset; whatever the read delivers, the rest of
 // the buffer stays as it was.

@@ -11,50 +11,12 @@
 #include "palette/text_utils.h"
 #include "plugin/ansi_text.h"
 #include "plugin/owners.h"
+#include "plugin/system_calls.h"
 
 namespace {
 
 // Wide paths may be as long as the system allows.
 constexpr std::size_t kWidePathLimit = 32767;
-
-// The system's calls in their 8-bit and wide forms.
-HANDLE FindFirst(const std::string& pattern, WIN32_FIND_DATAA* entry) {
-  return FindFirstFileA(pattern.c_str(), entry);
-}
-HANDLE FindFirst(const std::wstring& pattern, WIN32_FIND_DATAW* entry) {
-  return FindFirstFileW(pattern.c_str(), entry);
-}
-BOOL FindNext(HANDLE find, WIN32_FIND_DATAA* entry) { return FindNextFileA(find, entry); }
-BOOL FindNext(HANDLE find, WIN32_FIND_DATAW* entry) { return FindNextFileW(find, entry); }
-BOOL AttributesOf(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA* data) {
-  return GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, data);
-}
-BOOL AttributesOf(const std::wstring& path, WIN32_FILE_ATTRIBUTE_DATA* data) {
-  return GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, data);
-}
-BOOL VolumeOf(const std::string& path, char* volume, DWORD size) {
-  return GetVolumePathNameA(path.c_str(), volume, size);
-}
-BOOL VolumeOf(const std::wstring& path, wchar_t* volume, DWORD size) {
-  return GetVolumePathNameW(path.c_str(), volume, size);
-}
-BOOL FileSystemOf(const char* volume, char* name, DWORD size) {
-  return GetVolumeInformationA(volume, nullptr, 0, nullptr, nullptr, nullptr, name, size);
-}
-BOOL FileSystemOf(const wchar_t* volume, wchar_t* name, DWORD size) {
-  return GetVolumeInformationW(volume, nullptr, 0, nullptr, nullptr, nullptr, name, size);
-}
-
-template <typename Char>
-struct FindData;
-template <>
-struct FindData<char> {
-  using Type = WIN32_FIND_DATAA;
-};
-template <>
-struct FindData<wchar_t> {
-  using Type = WIN32_FIND_DATAW;
-};
 
 template <typename Char>
 bool StartsWithNoCase(const Char* text, const char* prefix) {
@@ -92,7 +54,7 @@ class SystemFolders : public FolderAccess<Char> {
     PathText<Char> pattern = folder;
     pattern.push_back(static_cast<Char>('\\'));
     pattern.push_back(static_cast<Char>('*'));
-    const UniqueFind find = OwnFind(FindFirst(pattern, &entry));
+    const UniqueFind find = OwnFind(FindFirst(pattern.c_str(), &entry));
     if (find == nullptr) return false;
     do {
       entries->push_back({entry.cFileName, entry.cAlternateFileName});
@@ -102,7 +64,7 @@ class SystemFolders : public FolderAccess<Char> {
 
   bool Stamp(const PathText<Char>& path, FileStamp* stamp) override {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!AttributesOf(path, &data)) return false;
+    if (!AttributesOf(path.c_str(), &data)) return false;
     stamp->size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     stamp->writeTime = Ticks(data.ftLastWriteTime);
     return true;
@@ -138,7 +100,8 @@ class SystemFolders : public FolderAccess<Char> {
   bool FolderTimeTracksEntries(const PathText<Char>& folder) override {
     Char volume[MAX_PATH + 1] = {};
     Char name[MAX_PATH + 1] = {};
-    if (!VolumeOf(folder, volume, MAX_PATH) || !FileSystemOf(volume, name, MAX_PATH)) return false;
+    if (!VolumeOf(folder.c_str(), volume, MAX_PATH) || !FileSystemOf(volume, name, MAX_PATH))
+      return false;
     // FAT, FAT32 and exFAT keep a folder's time when its entries change.
     return !StartsWithNoCase(name, "FAT") && !StartsWithNoCase(name, "EXFAT");
   }

@@ -41,12 +41,6 @@ Quads From24Bit(const Bytes& entries, std::size_t count) {
   return quads;
 }
 
-Bytes Pattern(std::size_t size, unsigned seed) {
-  Bytes bytes(size);
-  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(seed + i * 7);
-  return bytes;
-}
-
 class ColourTable : public PluginSuite {
  protected:
   // The colour table of the decoded picture, or an empty list on failure.

@@ -77,12 +77,6 @@ Bytes Pixels32(int count, std::uint8_t b, std::uint8_t g, std::uint8_t r, std::u
   return bytes;
 }
 
-Bytes Counting(std::size_t count) {
-  Bytes bytes(count);
-  for (std::size_t i = 0; i < count; ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + 1);
-  return bytes;
-}
-
 TEST_F(Picture, HeaderlessThreeByTwo) {
   const Decoded d = Both(HeaderlessCel(3, 2, {0x12, 0x3F, 0x45, 0x6A}));
   ASSERT_EQ(d.code, 0);
@@ -103,7 +97,7 @@ TEST_F(Picture, HeaderlessThreeByTwo) {
 }
 
 TEST_F(Picture, PalettedRowsAndStrides) {
-  const Bytes rows = Counting(10);
+  const Bytes rows = Pattern(10, 1);
   const Decoded eight = Both(HeadedCel(0x20, 8, 5, 2, rows));
   ASSERT_EQ(eight.code, 0);
   EXPECT_EQ(eight.infoSize, 1064u);
@@ -120,20 +114,20 @@ TEST_F(Picture, PalettedRowsAndStrides) {
 }
 
 TEST_F(Picture, DepthsWithoutConversionAndDepthsNotServed) {
-  const Decoded twelve = Both(HeadedCel(0x20, 12, 5, 3, Counting(64)));
+  const Decoded twelve = Both(HeadedCel(0x20, 12, 5, 3, Pattern(64, 1)));
   ASSERT_EQ(twelve.code, 0);
   EXPECT_EQ(twelve.Depth(), 4u);
   EXPECT_EQ(twelve.infoSize, 104u);
   EXPECT_EQ(twelve.pixels, Bytes(12, 0));
 
-  const Decoded twentyFour = Both(HeadedCel(0x21, 24, 5, 3, Counting(64)));
+  const Decoded twentyFour = Both(HeadedCel(0x21, 24, 5, 3, Pattern(64, 1)));
   ASSERT_EQ(twentyFour.code, 0);
   EXPECT_EQ(twentyFour.Depth(), 24u);
   EXPECT_EQ(twentyFour.infoSize, 40u);
   EXPECT_EQ(twentyFour.pixels, Bytes(48, 0));
 
   for (std::uint8_t bits : {0, 1, 2, 16, 31, 33, 255}) {
-    const Bytes cel = HeadedCel(0x20, bits, 2, 2, Counting(16));
+    const Bytes cel = HeadedCel(0x20, bits, 2, 2, Pattern(16, 1));
     ExpectFailed(FromMemory(cel), -1);
     ExpectFailed(FromFile(folder.Write("bad.cel", cel)), -1);
   }
@@ -142,12 +136,12 @@ TEST_F(Picture, DepthsWithoutConversionAndDepthsNotServed) {
 // biSizeImage is the pixel block's size, stride times height, for every row
 // of the depth table: hosts copy exactly that many bytes.
 TEST_F(Picture, BitmapSizeIsThePixelBlocksSize) {
-  const Bytes cels[] = {HeaderlessCel(5, 3, Counting(9)),
-                        HeadedCel(0x20, 4, 5, 3, Counting(9)),
-                        HeadedCel(0x20, 8, 5, 3, Counting(15)),
+  const Bytes cels[] = {HeaderlessCel(5, 3, Pattern(9, 1)),
+                        HeadedCel(0x20, 4, 5, 3, Pattern(9, 1)),
+                        HeadedCel(0x20, 8, 5, 3, Pattern(15, 1)),
                         HeadedCel(0x20, 12, 5, 3),
                         HeadedCel(0x21, 24, 5, 3),
-                        HeadedCel(0x21, 32, 5, 3, Counting(60)),
+                        HeadedCel(0x21, 32, 5, 3, Pattern(60, 1)),
                         HeadedCel(0x20, 8, 0, 3)};
   for (const Bytes& cel : cels) {
     const Decoded d = Both(cel);
@@ -364,7 +358,7 @@ long BusyHeapEntries() {
 TEST_F(Picture, NoHandleOrBlockOutlivesACall) {
   const Bytes good = HeadedCel(0x21, 32, 4, 4, Pixels32(16, 1, 2, 3, 4));
   const std::string path = folder.Write("good.cel", good);
-  const std::string paletted = folder.Write("eight.cel", HeadedCel(0x20, 8, 4, 4, Counting(16)));
+  const std::string paletted = folder.Write("eight.cel", HeadedCel(0x20, 8, 4, 4, Pattern(16, 1)));
   const std::string bad = folder.Write("bad.cel", HeadedCel(0x20, 16, 4, 4));
   const Bytes huge = HeadedCel(0x20, 8, 65535, 65535);
   ASSERT_TRUE(SettingsKeyGuard::SetDword(kAlphaTypeName, 0));
@@ -432,9 +426,9 @@ TEST_F(Picture, ShortDataNeverReadPastItsEnd) {
                  {static_cast<std::uint8_t>(i), 0x40, 0x80, static_cast<std::uint8_t>(i * 31)});
   }
   const Bytes cels[] = {
-      HeaderlessCel(5, 3, Counting(9)),       HeadedCel(0x20, 4, 5, 3, Counting(9)),
-      HeadedCel(0x20, 8, 5, 3, Counting(15)), HeadedCel(0x20, 12, 5, 3, Counting(9)),
-      HeadedCel(0x20, 24, 5, 3, Counting(9)), HeadedCel(0x21, 32, 3, 3, alpha),
+      HeaderlessCel(5, 3, Pattern(9, 1)),       HeadedCel(0x20, 4, 5, 3, Pattern(9, 1)),
+      HeadedCel(0x20, 8, 5, 3, Pattern(15, 1)), HeadedCel(0x20, 12, 5, 3, Pattern(9, 1)),
+      HeadedCel(0x20, 24, 5, 3, Pattern(9, 1)), HeadedCel(0x21, 32, 3, 3, alpha),
   };
   for (const Bytes& cel : cels) {
     // The whole cel at the very end of the page, with a length well past it:
@@ -476,7 +470,7 @@ TEST_F(Picture, ShortDataNeverReadPastItsEnd) {
   }
 
   // Rows that came from the data are exact, the rest zero.
-  const Bytes rows = Counting(15);
+  const Bytes rows = Pattern(15, 1);
   const Bytes cel = HeadedCel(0x20, 8, 5, 3, rows);
   const Decoded d = FromMemory(cel, 32 + 7);
   ASSERT_EQ(d.code, 0);

@@ -18,12 +18,6 @@
 
 namespace {
 
-Bytes Pattern(std::size_t size, unsigned seed) {
-  Bytes bytes(size);
-  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(seed * 31 + i * 7);
-  return bytes;
-}
-
 // One call a host may make, and what it answered when made alone.
 struct Call {
   enum Kind { kFileA, kFileW, kMemory, kInfoFile, kInfoMemory, kSupported } kind;

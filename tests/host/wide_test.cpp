@@ -13,12 +13,6 @@
 
 namespace {
 
-Bytes Pattern(std::size_t size, unsigned seed) {
-  Bytes bytes(size);
-  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(seed * 13 + i * 5);
-  return bytes;
-}
-
 // A folder name outside the ANSI code page, and a cel and a palette name
 // that are not ASCII but are of the code page.
 struct CodePageNames {

@@ -3,28 +3,33 @@
 #include <stdexcept>
 
 #include "plugin/owners.h"
+#include "plugin/system_calls.h"
 
 namespace {
 
-// Wide calls, so that names outside the ANSI code page go too.
+// Wide calls, so that names outside the ANSI code page go too. Files first,
+// then the folder itself; sub-folders the same way.
+template <typename FileStep, typename FolderStep>
+void WalkTree(const std::wstring& folder, const FileStep& onFile, const FolderStep& onFolder) {
+  for (const std::wstring& name : ListNames(folder, L"*")) {
+    const std::wstring path = folder + L"\\" + name;
+    if (IsFolder(path)) {
+      WalkTree(path, onFile, onFolder);
+    } else {
+      onFile(path);
+    }
+  }
+  onFolder(folder);
+}
+
 void RemoveTree(const std::wstring& folder) {
-  WIN32_FIND_DATAW entry;
-  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = entry.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring path = folder + L"\\" + name;
-      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(path);
-      } else {
+  WalkTree(
+      folder,
+      [](const std::wstring& path) {
         SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileW(path.c_str());
-      }
-    } while (FindNextFileW(find, &entry));
-    FindClose(find);
-  }
-  RemoveDirectoryW(folder.c_str());
+      },
+      [](const std::wstring& path) { RemoveDirectoryW(path.c_str()); });
 }
 
 }  // namespace
@@ -43,6 +48,12 @@ TempFolder::TempFolder() {
 }
 
 TempFolder::~TempFolder() { RemoveTree(Widened(path_)); }
+
+Bytes Pattern(std::size_t size, unsigned seed) {
+  Bytes bytes(size);
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(seed + i * 7);
+  return bytes;
+}
 
 std::wstring Widened(const std::string& text) {
   const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
@@ -64,25 +75,6 @@ void SetWriteTime(const std::wstring& path, const FILETIME& time) {
   CloseHandle(handle);
 }
 
-void SettleTree(const std::wstring& folder, const FILETIME& time) {
-  WIN32_FIND_DATAW entry;
-  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = entry.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring path = folder + L"\\" + name;
-      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        SettleTree(path, time);
-      } else {
-        SetWriteTime(path, time);
-      }
-    } while (FindNextFileW(find, &entry));
-    FindClose(find);
-  }
-  SetWriteTime(folder, time);
-}
-
 }  // namespace
 
 void TempFolder::Settle() const {
@@ -95,25 +87,17 @@ void TempFolder::Settle() const {
   FILETIME hourAgo;
   hourAgo.dwLowDateTime = ticks.LowPart;
   hourAgo.dwHighDateTime = ticks.HighPart;
-  SettleTree(Widened(path_), hourAgo);
+  const auto settle = [&](const std::wstring& path) { SetWriteTime(path, hourAgo); };
+  WalkTree(Widened(path_), settle, settle);
 }
 
 namespace {
-
-HANDLE FindFirst(const std::string& pattern, WIN32_FIND_DATAA* entry) {
-  return FindFirstFileA(pattern.c_str(), entry);
-}
-HANDLE FindFirst(const std::wstring& pattern, WIN32_FIND_DATAW* entry) {
-  return FindFirstFileW(pattern.c_str(), entry);
-}
-BOOL FindNext(HANDLE find, WIN32_FIND_DATAA* entry) { return FindNextFileA(find, entry); }
-BOOL FindNext(HANDLE find, WIN32_FIND_DATAW* entry) { return FindNextFileW(find, entry); }
 
 template <typename Text, typename Entry>
 std::vector<Text> Names(const Text& pattern) {
   std::vector<Text> names;
   Entry entry;
-  const UniqueFind find = OwnFind(FindFirst(pattern, &entry));
+  const UniqueFind find = OwnFind(FindFirst(pattern.c_str(), &entry));
   if (find == nullptr) return names;
   do {
     const Text name = entry.cFileName;

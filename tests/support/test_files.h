@@ -14,6 +14,9 @@ using kiss::HeadedCel;
 using kiss::HeaderlessCel;
 using kiss::PaletteFile;
 
+// Bytes that differ from their neighbours: seed, seed + 7, seed + 14, ...
+Bytes Pattern(std::size_t size, unsigned seed);
+
 // Text of the ANSI code page as wide characters.
 std::wstring Widened(const std::string& text);
 

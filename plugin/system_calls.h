@@ -1,0 +1,57 @@
+// The system's file calls in their 8-bit and wide forms under one name, so
+// that code written once for both kinds of path calls the right one.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+template <typename Char>
+struct FindData;
+template <>
+struct FindData<char> {
+  using Type = WIN32_FIND_DATAA;
+};
+template <>
+struct FindData<wchar_t> {
+  using Type = WIN32_FIND_DATAW;
+};
+
+inline HANDLE FindFirst(const char* pattern, WIN32_FIND_DATAA* entry) {
+  return FindFirstFileA(pattern, entry);
+}
+inline HANDLE FindFirst(const wchar_t* pattern, WIN32_FIND_DATAW* entry) {
+  return FindFirstFileW(pattern, entry);
+}
+inline BOOL FindNext(HANDLE find, WIN32_FIND_DATAA* entry) { return FindNextFileA(find, entry); }
+inline BOOL FindNext(HANDLE find, WIN32_FIND_DATAW* entry) { return FindNextFileW(find, entry); }
+
+inline BOOL AttributesOf(const char* path, WIN32_FILE_ATTRIBUTE_DATA* data) {
+  return GetFileAttributesExA(path, GetFileExInfoStandard, data);
+}
+inline BOOL AttributesOf(const wchar_t* path, WIN32_FILE_ATTRIBUTE_DATA* data) {
+  return GetFileAttributesExW(path, GetFileExInfoStandard, data);
+}
+
+// For reading, shared with other readers, only if it exists.
+inline HANDLE OpenForReading(const char* path) {
+  return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+inline HANDLE OpenForReading(const wchar_t* path) {
+  return CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+inline BOOL VolumeOf(const char* path, char* volume, DWORD size) {
+  return GetVolumePathNameA(path, volume, size);
+}
+inline BOOL VolumeOf(const wchar_t* path, wchar_t* volume, DWORD size) {
+  return GetVolumePathNameW(path, volume, size);
+}
+inline BOOL FileSystemOf(const char* volume, char* name, DWORD size) {
+  return GetVolumeInformationA(volume, nullptr, 0, nullptr, nullptr, nullptr, name, size);
+}
+inline BOOL FileSystemOf(const wchar_t* volume, wchar_t* name, DWORD size) {
+  return GetVolumeInformationW(volume, nullptr, 0, nullptr, nullptr, nullptr, name, size);
+}
