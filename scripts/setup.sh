@@ -10,7 +10,7 @@ packages=(
   cmake ninja-build make g++ git pkg-config file
   g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine wine32:i386 wine64 fonts-wine qemu-user-static
-  xvfb x11-utils x11-apps imagemagick fonts-ipafont-gothic locales
+  xvfb x11-utils x11-apps imagemagick fonts-morisawa-bizud-gothic locales
   googletest libgtest-dev libbenchmark-dev libstb-dev
   clang libclang-rt-14-dev
 )
