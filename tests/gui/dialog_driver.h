@@ -8,8 +8,7 @@
 #include <functional>
 #include <string>
 
-// "Tamsa - 設定"
-constexpr wchar_t kSettingsCaption[] = L"Tamsa - \u8A2D\u5B9A";
+#include "gui/settings_template.h"
 
 // Wine under emulation answers slowly; every wait gives up after this.
 constexpr DWORD kPatienceMs = 180000;
