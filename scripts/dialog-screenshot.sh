@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Photographs the settings dialog as a user sees it: tools/showdialog opens it
 # through tamsa.spi under Wine, on a virtual X display of this script's own,
-# in a Japanese locale, with the dialog's "MS Gothic" mapped to the installed
-# IPA Gothic; the dialog's rectangle is cut from the screen and saved as a PNG.
+# in a Japanese locale, with the fonts of scripts/wine-fonts.sh (a stand-in of
+# MS Gothic's widths, and Wine's own Marlett for the close box); the dialog's
+# rectangle is cut from the screen and saved as a PNG.
 #
 #   scripts/dialog-screenshot.sh [BUILD-DIR] [OUTPUT]
 # BUILD-DIR defaults to build/win (needs the tamsa_spi and showdialog
@@ -37,17 +38,18 @@ for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || { echo "dialog-screenshot: Xvfb did not start" >&2; exit 1; }
 export DISPLAY=:$(head -n 1 "$work/display")
 
-# Without "MS Gothic" the Japanese texts would fall back to a font without them.
-if ! grep -qs '^"MS Gothic"="IPAGothic"' "$WINEPREFIX/user.reg"; then
-  echo "dialog-screenshot: mapping MS Gothic to IPA Gothic in $WINEPREFIX"
-  bash "$top/scripts/wine-fonts.sh" >/dev/null 2>&1
-fi
+# Without a stand-in for "MS Gothic" the labels would be cut short or drawn
+# in a font without Japanese, and without Marlett the close box shows an "r".
+bash "$top/scripts/wine-fonts.sh" >/dev/null 2>&1 ||
+  { echo "dialog-screenshot: cannot set up the fonts in $WINEPREFIX" >&2; exit 1; }
 # No window manager runs here: Wine draws the caption and frame itself.
 if ! grep -qs '^"Decorated"="N"' "$WINEPREFIX/user.reg"; then
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
 fi
 
-# The dialog is an ANSI one: Wine shows its Japanese texts only with code page 932.
+# The dialog's own texts show under any code page; the caption is drawn as on
+# a Japanese system, for which the dialog is written (Wine's caption font of a
+# Western one has no Japanese).
 LC_ALL=ja_JP.UTF-8 wine "$host" "Z:$plugin" "Z:$work/done" 900 >"$work/shown" 2>"$work/errors" &
 host_pid=$!
 for _ in $(seq 9000); do

@@ -10,7 +10,7 @@ packages=(
   cmake ninja-build make g++ git pkg-config file
   g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine wine32:i386 wine64 fonts-wine qemu-user-static
-  xvfb x11-utils x11-apps imagemagick fonts-ipafont-gothic locales
+  xvfb x11-utils x11-apps imagemagick fonts-morisawa-bizud-gothic locales
   googletest libgtest-dev libbenchmark-dev libstb-dev
   clang libclang-rt-14-dev
 )
@@ -80,10 +80,13 @@ if [ -e $binfmt/qemu-i386 ] || ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; t
 fi
 [ -n "$mounted_here" ] && umount $binfmt
 
-# The double-byte tests run with code page 932.
-if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf8$'; then
-  echo "setup: generating the ja_JP.UTF-8 locale"
-  sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >>/etc/locale.gen
-  locale-gen >/dev/null
-fi
+# The double-byte tests run with code page 932 (ja_JP), the dialog tests also
+# with 1252 (en_US).
+for name in ja_JP en_US; do
+  if ! locale -a 2>/dev/null | grep -qi "^$name\.utf8$"; then
+    echo "setup: generating the $name.UTF-8 locale"
+    sed -i "s/^# *\($name.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+    grep -q "^$name.UTF-8 UTF-8" /etc/locale.gen || echo "$name.UTF-8 UTF-8" >>/etc/locale.gen
+    locale-gen >/dev/null
+  fi
+done

@@ -1,6 +1,8 @@
 // The settings dialog: five display settings read when it opens, all written
 // on OK, nothing on CANCEL. Each colour lives in its swatch's window text; the
-// swatch shows it as a bitmap that the dialog owns.
+// swatch shows it as a bitmap that the dialog owns. The dialog and its calls
+// are wide, so the template's Japanese texts reach the controls as they are,
+// whatever the system's ANSI code page.
 #include "settings/config_dialog.h"
 
 #include <commctrl.h>
@@ -23,13 +25,13 @@ constexpr COLORREF kLargestColour = 0xFFFFFF;
 constexpr int kPatternControls[] = {IDC_COLOR_DARK, IDC_COLOR_LIGHT, IDC_GRID_SIZE_X,
                                     IDC_GRID_SIZE_Y};
 
-static_assert(sizeof(void*) != 4 || sizeof(CHOOSECOLORA) == 36, "CHOOSECOLOR record layout");
+static_assert(sizeof(void*) != 4 || sizeof(CHOOSECOLORW) == 36, "CHOOSECOLOR record layout");
 
 // Takes the bitmap out of the swatch and deletes it. Taken rather than only
 // looked at, so the button never holds a deleted bitmap.
 void DeleteSwatchImage(HWND swatch) {
   const HGDIOBJ image =
-      reinterpret_cast<HGDIOBJ>(SendMessageA(swatch, BM_SETIMAGE, IMAGE_BITMAP, 0));
+      reinterpret_cast<HGDIOBJ>(SendMessageW(swatch, BM_SETIMAGE, IMAGE_BITMAP, 0));
   if (image != nullptr) DeleteObject(image);
 }
 
@@ -49,7 +51,7 @@ void GiveSwatchBitmap(HWND swatch, COLORREF colour) {
   SelectObject(memory.get(), bitmap);
   SelectObject(memory.get(), brush.get());
   Rectangle(memory.get(), 0, 0, width, height);
-  SendMessageA(swatch, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+  SendMessageW(swatch, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
 }
 
 void DeleteSwatchImages(HWND dialog) {
@@ -70,7 +72,7 @@ void SelectAlphaType(HWND dialog, int id) {
 void CentreDialog(HWND dialog, HWND parent) {
   RECT outer;
   if (parent == nullptr || !GetWindowRect(parent, &outer)) {
-    if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &outer, 0)) {
+    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &outer, 0)) {
       SetRect(&outer, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     }
   }
@@ -94,7 +96,7 @@ void WriteNumber(HKEY key, const char* name, DWORD value) {
 
 void AddStaticEdge(HWND dialog, int id) {
   const HWND swatch = GetDlgItem(dialog, id);
-  SetWindowLongA(swatch, GWL_EXSTYLE, GetWindowLongA(swatch, GWL_EXSTYLE) | WS_EX_STATICEDGE);
+  SetWindowLongW(swatch, GWL_EXSTYLE, GetWindowLongW(swatch, GWL_EXSTYLE) | WS_EX_STATICEDGE);
 }
 
 // Unsigned decimal text of a control; text that does not convert gives 0.
@@ -159,14 +161,14 @@ void OnReset(HWND dialog) {
 // The system's colour chooser in its basic form, starting at the swatch's
 // colour; a confirmed choice repaints the swatch, a cancelled one changes nothing.
 void ChooseSwatchColour(HWND dialog, int id) {
-  CHOOSECOLORA choice = {};
+  CHOOSECOLORW choice = {};
   choice.lStructSize = sizeof choice;
   choice.hwndOwner = dialog;
   choice.hInstance = nullptr;
   choice.rgbResult = NumberIn(dialog, id);
   choice.lpCustColors = CustomColors;
   choice.Flags = CC_RGBINIT;
-  if (ChooseColorA(&choice)) PaintColorSwatch(dialog, id, choice.rgbResult);
+  if (ChooseColorW(&choice)) PaintColorSwatch(dialog, id, choice.rgbResult);
 }
 
 // Any command from a control acts as a click: the notification is not read.
@@ -217,7 +219,7 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 extern "C" int WINAPI ConfigurationDlg(HWND parent, int function) {
   if (function != kFunctionSettingsDialog) return kResultNotServed;
   // The outcome of the dialog run is not reported: 0 whatever the user chose.
-  DialogBoxParamA(ModuleInstance, MAKEINTRESOURCEA(IDD_SETTINGS), parent, SettingsDialogProc,
+  DialogBoxParamW(ModuleInstance, MAKEINTRESOURCEW(IDD_SETTINGS), parent, SettingsDialogProc,
                   reinterpret_cast<LPARAM>(parent));
   return kResultSuccess;
 }

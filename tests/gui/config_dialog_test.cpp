@@ -8,50 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "support/call_ledger.h"
 #include "gui/dialog_driver.h"
-#include "host/plugin_host.h"
+#include "gui/settings_dialog_fixture.h"
 #include "settings/dialog_ids.h"
 #include "settings/plugin_settings.h"
 
 namespace {
-
-constexpr COLORREF kWhite = 0xFFFFFF;
-constexpr COLORREF kLightGrey = 0xC0C0C0;
-constexpr COLORREF kBlack = 0;
-
-// A top-level window of the host's thread, placed exactly.
-class HostWindow {
- public:
-  HostWindow(int x, int y, int width, int height) {
-    static const ATOM windowClass = [] {
-      WNDCLASSW description = {};
-      description.lpfnWndProc = DefWindowProcW;
-      description.hInstance = GetModuleHandleW(nullptr);
-      description.lpszClassName = L"TamsaTestHost";
-      return RegisterClassW(&description);
-    }();
-    if (windowClass != 0) {
-      window_ =
-          CreateWindowExW(0, L"TamsaTestHost", L"host", WS_POPUP | WS_BORDER | WS_VISIBLE, x, y,
-                          width, height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    }
-  }
-  ~HostWindow() {
-    if (window_ != nullptr) DestroyWindow(window_);
-  }
-  HostWindow(const HostWindow&) = delete;
-  HostWindow& operator=(const HostWindow&) = delete;
-  HWND get() const { return window_; }
-  RECT Rect() const {
-    RECT outer = {};
-    GetWindowRect(window_, &outer);
-    return outer;
-  }
-
- private:
-  HWND window_ = nullptr;
-};
 
 RECT WorkArea() {
   RECT area = {};
@@ -66,16 +28,6 @@ void ExpectCentredOn(HWND dialog, const RECT& outer) {
   const LONG height = own.bottom - own.top;
   EXPECT_EQ(own.left, outer.left + ((outer.right - outer.left) - width) / 2);
   EXPECT_EQ(own.top, outer.top + ((outer.bottom - outer.top) - height) / 2);
-}
-
-std::wstring Decimal(DWORD value) { return std::to_wstring(value); }
-
-void ExpectStored(const char* name, DWORD value) {
-  const StoredValue stored = Stored(name);
-  EXPECT_TRUE(stored.present) << name;
-  EXPECT_EQ(stored.type, static_cast<DWORD>(REG_DWORD)) << name;
-  EXPECT_EQ(stored.size, 4u) << name;
-  EXPECT_EQ(stored.value, value) << name;
 }
 
 void ExpectAllFiveWritten(const CallLedger& ledger) {
@@ -94,109 +46,6 @@ void ExpectPatternControls(HWND dialog, bool enabled) {
     EXPECT_EQ(Enabled(dialog, id), enabled) << "control " << id;
   }
 }
-
-class SettingsDialog : public ::testing::Test {
- protected:
-  struct Opening {
-    DialogRun run;
-    CallLedger ledger;
-  };
-
-  static void SetUpTestSuite() { Load(); }
-  static void TearDownTestSuite() {
-    delete host;
-    host = nullptr;
-    ClearSettings();
-  }
-
-  // A fresh load of the library: its process-wide state starts anew.
-  static void Load() {
-    delete host;
-    host = new PluginHost;
-    watched = host->module != nullptr && WatchPluginCalls(host->module, &unwatched);
-  }
-
-  void SetUp() override {
-    ASSERT_NE(host->module, nullptr) << "cannot load " << TAMSA_SPI_PATH;
-    ASSERT_NE(host->configurationDlg, nullptr);
-    ASSERT_TRUE(watched) << "not imported by the plug-in: " << unwatched;
-    const HDC screen = GetDC(nullptr);
-    const int depth = GetDeviceCaps(screen, BITSPIXEL);
-    ReleaseDC(nullptr, screen);
-    ASSERT_GE(depth, 24) << "swatch colours are compared exactly: use a true-colour display";
-    ClearSettings();
-  }
-  void TearDown() override { ClearSettings(); }
-
-  // One opening of the dialog, driven by `drive`. Afterwards nothing the
-  // plug-in took may be left: GDI objects, window DCs, registry keys, and
-  // every swatch bitmap the user saw is deleted.
-  Opening Open(HWND parent, const std::function<void(HWND)>& drive) {
-    seen.clear();
-    ResetLedger();
-    const DWORD objectsBefore = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    Opening opening{RunSettingsDialog(host->configurationDlg, parent, 1, drive), {}};
-    opening.ledger = TakeLedger();
-    const DWORD objectsAfter = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-
-    EXPECT_TRUE(opening.run.appeared) << "the settings dialog did not appear";
-    EXPECT_EQ(opening.run.result, 0);
-    EXPECT_GT(opening.ledger.gdiObjectsCreated, 0) << "no swatch was painted";
-    EXPECT_EQ(opening.ledger.gdiObjectsLive, 0) << "GDI objects left behind";
-    EXPECT_EQ(opening.ledger.windowDCsLive, 0) << "device contexts not released";
-    EXPECT_EQ(opening.ledger.keysLive, 0) << "registry keys left open";
-    for (HBITMAP image : seen) {
-      EXPECT_EQ(GetObjectType(image), 0u) << "swatch bitmap " << image << " not deleted";
-    }
-    // Where the system counts a process's GDI objects (Wine does not), that
-    // count must not have grown either.
-    if (objectsBefore != 0) {
-      EXPECT_LE(objectsAfter, objectsBefore);
-    }
-    return opening;
-  }
-
-  // The swatch shows the colour: as its text, and as a bitmap of its own outer
-  // size, filled with the colour and edged in black, framed by a static edge.
-  void ExpectSwatch(HWND dialog, int id, COLORREF colour) {
-    SCOPED_TRACE("swatch " + std::to_string(id));
-    EXPECT_EQ(Text(dialog, id), Decimal(colour));
-    const HWND swatch = GetDlgItem(dialog, id);
-    EXPECT_NE(GetWindowLongW(swatch, GWL_EXSTYLE) & WS_EX_STATICEDGE, 0);
-    const HBITMAP image = Image(dialog, id);
-    ASSERT_NE(image, nullptr);
-    EXPECT_EQ(GetObjectType(image), static_cast<DWORD>(OBJ_BITMAP));
-    RECT outer;
-    GetWindowRect(swatch, &outer);
-    const BitmapLook look = Look(image);
-    ASSERT_TRUE(look.readable);
-    EXPECT_EQ(look.width, outer.right - outer.left);
-    EXPECT_EQ(look.height, outer.bottom - outer.top);
-    EXPECT_EQ(look.centre, colour);
-    EXPECT_EQ(look.corner, kBlack);
-  }
-
-  void ExpectBlankSwatch(HWND dialog, int id) {
-    SCOPED_TRACE("swatch " + std::to_string(id));
-    EXPECT_EQ(Text(dialog, id), L"");
-    EXPECT_EQ(Image(dialog, id), nullptr);
-  }
-
-  // The swatch's bitmap, remembered so that its deletion can be checked.
-  HBITMAP Image(HWND dialog, int id) {
-    const HBITMAP image = SwatchImage(dialog, id);
-    if (image != nullptr) seen.push_back(image);
-    return image;
-  }
-
-  static PluginHost* host;
-  static bool watched;
-  static std::string unwatched;
-  std::vector<HBITMAP> seen;  // touched by the user's thread only while it runs
-};
-PluginHost* SettingsDialog::host = nullptr;
-bool SettingsDialog::watched = false;
-std::string SettingsDialog::unwatched;
 
 TEST_F(SettingsDialog, OnlyFunctionOneOpensIt) {
   HostWindow parent(100, 100, 300, 200);

@@ -48,6 +48,14 @@ void WaitUntilGone(HWND dialog) {
 
 }  // namespace
 
+std::string Utf8(const std::wstring& text) {
+  std::string bytes(text.size() * 3 + 1, '\0');
+  const int written = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &bytes[0],
+                                          static_cast<int>(bytes.size()), nullptr, nullptr);
+  bytes.resize(written > 0 ? written - 1 : 0);
+  return bytes;
+}
+
 bool WaitUntil(const std::function<bool()>& done, DWORD patienceMs) {
   const DWORD start = GetTickCount();
   while (!done()) {
@@ -96,17 +104,11 @@ DialogRun RunSettingsDialog(ConfigurationDlgFn configure, HWND parent, int funct
       return dialog != nullptr || stranger != nullptr || returned.load();
     });
     if (dialog == nullptr && stranger != nullptr) {
-      // Under Wine an ANSI dialog's caption passes through the code page: a
-      // non-Japanese one turns it into question marks. Cancelled here, or the
-      // host's thread would wait in the dialog for ever.
-      wchar_t wide[64] = {};
-      GetWindowTextW(stranger, wide, 64);
-      char caption[256] = {};
-      // Reported in UTF-8, as gtest prints it.
-      WideCharToMultiByte(CP_UTF8, 0, wide, -1, caption, sizeof caption, nullptr, nullptr);
-      ADD_FAILURE()
-          << "a dialog appeared, but not captioned \"Tamsa - \xE8\xA8\xAD\xE5\xAE\x9A\" (code page "
-          << GetACP() << "; Japanese texts need 932, under Wine LC_ALL=ja_JP.UTF-8): " << caption;
+      // A caption that went through the ANSI code page (question marks where
+      // it has no Japanese) fails here. Cancelled, or the host's thread would
+      // wait in the dialog for ever.
+      ADD_FAILURE() << "a dialog appeared, but not captioned \"" << Utf8(kSettingsCaption)
+                    << "\" (code page " << GetACP() << "): " << Utf8(WindowText(stranger));
       CloseWhatIsLeft(stranger);
       return;
     }
@@ -156,11 +158,13 @@ void TypeInto(HWND dialog, int id, const wchar_t* text) {
   for (const wchar_t* c = text; *c != L'\0'; ++c) SendMessageW(field, WM_CHAR, *c, 1);
 }
 
-std::wstring Text(HWND dialog, int id) {
+std::wstring WindowText(HWND window) {
   wchar_t text[64] = {};
-  GetWindowTextW(GetDlgItem(dialog, id), text, 64);
+  GetWindowTextW(window, text, 64);
   return text;
 }
+
+std::wstring Text(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
 
 bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 

@@ -8,8 +8,7 @@
 #include <functional>
 #include <string>
 
-// "Tamsa - 設定"
-constexpr wchar_t kSettingsCaption[] = L"Tamsa - \u8A2D\u5B9A";
+#include "gui/settings_template.h"
 
 // Wine under emulation answers slowly; every wait gives up after this.
 constexpr DWORD kPatienceMs = 180000;
@@ -46,7 +45,10 @@ void SetText(HWND dialog, int id, const wchar_t* text);
 // Selects the field's text and types over it, a character at a time.
 void TypeInto(HWND dialog, int id, const wchar_t* text);
 
+std::wstring WindowText(HWND window);
 std::wstring Text(HWND dialog, int id);
+// Text as gtest prints it.
+std::string Utf8(const std::wstring& text);
 bool Checked(HWND dialog, int id);
 bool Enabled(HWND dialog, int id);
 HWND FocusedWindow(HWND dialog);
