@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Photographs the settings dialog as a user sees it: tools/showdialog opens it
-# through tamsa.spi (or tamsa.sph) under Wine, on a virtual X display of this script's own,
+# through tamsa.spi under Wine, on a virtual X display of this script's own,
 # in a Japanese locale, with the dialog's "MS Gothic" mapped to the installed
 # IPA Gothic; the dialog's rectangle is cut from the screen and saved as a PNG.
 #
 #   scripts/dialog-screenshot.sh [BUILD-DIR] [OUTPUT]
 # BUILD-DIR defaults to build/win (needs the tamsa_spi and showdialog
-# targets; build/win64 photographs tamsa.sph under 64-bit Wine), OUTPUT to
+# targets; build/win64 shows tamsa.sph under 64-bit Wine), OUTPUT to
 # docs/dialog.png.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -47,11 +47,11 @@ if ! grep -qs '^"MS Gothic"="IPAGothic"' "$WINEPREFIX/user.reg"; then
 fi
 # No window manager runs here: Wine draws the caption and frame itself.
 if ! grep -qs '^"Decorated"="N"' "$WINEPREFIX/user.reg"; then
-  run_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
 fi
 
 # The dialog is an ANSI one: Wine shows its Japanese texts only with code page 932.
-LC_ALL=ja_JP.UTF-8 run_wine "$host" "Z:$plugin" "Z:$work/done" 900 >"$work/shown" 2>"$work/errors" &
+LC_ALL=ja_JP.UTF-8 wine "$host" "Z:$plugin" "Z:$work/done" 900 >"$work/shown" 2>"$work/errors" &
 host_pid=$!
 for _ in $(seq 9000); do
   grep -q '^shown' "$work/shown" && break

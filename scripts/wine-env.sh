@@ -9,7 +9,7 @@
 #                             run initialises the prefix, which takes minutes
 #                             where i386 code is emulated
 #   stop_wine_session         ends every server started here, then Xvfb
-#   run_wine PROGRAM ARGS...  runs a Windows program under the selected Wine
+#   wine PROGRAM ARGS...      runs a Windows program under the selected Wine
 tamsa_top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=,winemenubuilder.exe=d,winedbg.exe=d}
@@ -55,7 +55,8 @@ use_wine_tree() {
   export WINEARCH=$arch WINEPREFIX=$tree/wineprefix
 }
 
-run_wine() { "$TAMSA_WINE" "$@"; }
+# "wine" in the scripts that source this file is the selected tree's Wine.
+wine() { command "$TAMSA_WINE" "$@"; }
 
 # Prefixes whose server this shell started, ended by stop_wine_session.
 wine_session_prefixes=()
@@ -76,7 +77,7 @@ start_wine_session() {
   if [ ! -f "$WINEPREFIX/.tamsa-ready" ]; then
     echo "== initialising the $WINEARCH Wine prefix $WINEPREFIX (slow the first time)"
     mkdir -p "$WINEPREFIX"
-    run_wine wineboot.exe -i >/dev/null 2>&1 </dev/null
+    wine wineboot.exe -i >/dev/null 2>&1 </dev/null
     wineserver -w
     bash "$tamsa_top/scripts/wine-fonts.sh" >/dev/null 2>&1 || true
     touch "$WINEPREFIX/.tamsa-ready"
@@ -92,13 +93,13 @@ start_wine_session() {
   # runs, and the GUI tests take seconds instead of a minute. Kept in the
   # prefix's registry, so every later Wine process uses it too.
   if ! grep -qs '^"Desktop"="Default"' "$WINEPREFIX/user.reg"; then
-    run_wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1 </dev/null
-    run_wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1024x768 /f \
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1 </dev/null
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1024x768 /f \
       >/dev/null 2>&1 </dev/null
   fi
   # Start the prefix's services now, with nowhere to write: a service started
   # by a test would hold the test's output pipes open after the test ended.
-  run_wine wineboot.exe >/dev/null 2>&1 </dev/null
+  wine wineboot.exe >/dev/null 2>&1 </dev/null
 }
 
 # Waits until Wine and Xvfb have really ended, so that nothing of the run
