@@ -70,12 +70,9 @@ extern "C" int WINAPI GetPictureInfo(LPCSTR source, LONG_PTR length, UINT flags,
       return kResultNotServed;
   }
   const CelPictureInfo cel = ReadCelPictureInfo(ByteView{window, sizeof window});
-  info->left = 0;
-  info->top = 0;
+  std::memset(info, 0, sizeof *info);
   info->width = cel.width;
   info->height = cel.height;
-  info->xDensity = 0;
-  info->yDensity = 0;
   info->colorDepth = cel.bitsPerPixel;
   info->info = nullptr;
   return kResultSuccess;

@@ -52,9 +52,9 @@ class PointerWidth : public PluginSuite {
   }
 };
 
-// Every byte checked where the host reads it, in a larger buffer that starts
-// and stays 0xCC wherever the plug-in has nothing to write: past the record,
-// and in the 64-bit record's two bytes of padding before the handle.
+// Every byte checked where the host reads it, in a larger buffer of 0xCC:
+// the plug-in writes the whole record, the 64-bit record's two bytes of
+// padding before the handle as zero, and nothing past it.
 TEST_F(PointerWidth, PictureInfoIsFilledInTheHostsLayout) {
   constexpr std::size_t kHandleAt = kBuild64 ? 24 : 22;
   alignas(8) BYTE record[48];
@@ -69,13 +69,14 @@ TEST_F(PointerWidth, PictureInfoIsFilledInTheHostsLayout) {
   const auto put = [&](std::size_t at, std::size_t size, unsigned value) {
     for (std::size_t i = 0; i < size; ++i) expected[at + i] = static_cast<BYTE>(value >> (8 * i));
   };
-  put(0, 4, 0);        // left
-  put(4, 4, 0);        // top
-  put(8, 4, 0x0102);   // width
-  put(12, 4, 0x0304);  // height
-  put(16, 2, 0);       // horizontal density
-  put(18, 2, 0);       // vertical density
-  put(20, 2, 32);      // colour depth
+  put(0, 4, 0);                 // left
+  put(4, 4, 0);                 // top
+  put(8, 4, 0x0102);            // width
+  put(12, 4, 0x0304);           // height
+  put(16, 2, 0);                // horizontal density
+  put(18, 2, 0);                // vertical density
+  put(20, 2, 32);               // colour depth
+  if (kBuild64) put(22, 2, 0);  // padding
   put(kHandleAt, 4, 0);
   if (kBuild64) put(kHandleAt + 4, 4, 0);  // the handle's high half
   EXPECT_EQ(Bytes(record, record + sizeof record), expected);
