@@ -49,18 +49,17 @@ status=0
 echo "== native tests"
 ctest --test-dir build/native --output-on-failure || status=1
 ctest --test-dir build/fuzz --output-on-failure || status=1
-echo "== Windows tests of tamsa.spi under 32-bit Wine"
-if start_wine_session build/win; then
-  ctest --test-dir build/win --output-on-failure --timeout 3000 || status=1
-else
-  echo "test: 32-bit Wine did not start" >&2
-  status=1
-fi
-echo "== Windows tests of tamsa.sph under 64-bit Wine"
-if start_wine_session build/win64; then
-  ctest --test-dir build/win64 --output-on-failure --timeout 3000 || status=1
-else
-  echo "test: 64-bit Wine did not start" >&2
-  status=1
-fi
+# The Windows tests of one tree, under that tree's Wine.
+windows_tests() {
+  local tree=$1 what=$2
+  echo "== Windows tests of $what"
+  if start_wine_session "$tree"; then
+    ctest --test-dir "$tree" --output-on-failure --timeout 3000 || status=1
+  else
+    echo "test: Wine for $tree did not start" >&2
+    status=1
+  fi
+}
+windows_tests build/win "tamsa.spi under 32-bit Wine"
+windows_tests build/win64 "tamsa.sph under 64-bit Wine"
 exit $status
