@@ -7,14 +7,17 @@
 #
 #   scripts/dialog-screenshot.sh [BUILD-DIR] [OUTPUT]
 # BUILD-DIR defaults to build/win (needs the tamsa_spi and showdialog
-# targets), OUTPUT to docs/dialog.png.
+# targets; build/win64 shows tamsa.sph under 64-bit Wine), OUTPUT to
+# docs/dialog.png.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$top/build/win}" && pwd)
 out=${2:-$top/docs/dialog.png}
 source "$top/scripts/wine-env.sh"
+use_wine_tree "$build" || exit 1
 
 plugin=$build/plugin/tamsa.spi
+[ "$WINEARCH" = win64 ] && plugin=$build/plugin/tamsa.sph
 host=$build/tools/showdialog/showdialog.exe
 for file in "$plugin" "$host"; do
   [ -f "$file" ] || { echo "dialog-screenshot: $file is missing; build it first" >&2; exit 1; }

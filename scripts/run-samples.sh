@@ -4,17 +4,21 @@
 # under Wine: one PNG per cel in out/samples/ and a contact sheet of them all,
 # out/samples/contact-sheet.png.
 #
-#   scripts/run-samples.sh [--update-docs] [--build DIR]
-# --update-docs also copies the contact sheet to docs/contact-sheet.png;
-# --build names the cross-build folder (default build/win).
+#   scripts/run-samples.sh [--64] [--update-docs] [--build DIR]
+# --64 uses the 64-bit tamsa.sph and spihost under 64-bit Wine instead
+# (default build folder build/win64); --update-docs also copies the contact
+# sheet to docs/contact-sheet.png; --build names the cross-build folder
+# (default build/win).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 
 update_docs=0
-build=build/win
+bits=32
+build=
 while [ $# -gt 0 ]; do
   case $1 in
+    --64) bits=64 ;;
     --update-docs) update_docs=1 ;;
     --build)
       [ $# -ge 2 ] || { echo "run-samples: --build needs a folder" >&2; exit 2; }
@@ -22,7 +26,7 @@ while [ $# -gt 0 ]; do
       shift
       ;;
     -h | --help)
-      sed -n '2,9s/^# \{0,1\}//p' "$0"
+      sed -n '2,11s/^# \{0,1\}//p' "$0"
       exit 0
       ;;
     *)
@@ -33,28 +37,35 @@ while [ $# -gt 0 ]; do
   shift
 done
 
+if [ "$bits" -eq 64 ]; then
+  toolchain=cmake/mingw-x86_64.cmake plugin=tamsa.sph
+  build=${build:-build/win64}
+else
+  toolchain=cmake/mingw-i686.cmake plugin=tamsa.spi
+  build=${build:-build/win}
+fi
+
 bash scripts/setup.sh
 
-echo "== Windows build (tamsa.spi, spihost)"
-cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+echo "== Windows build, $bits-bit ($plugin, spihost)"
+cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=$toolchain \
   -DCMAKE_BUILD_TYPE=Release --no-warn-unused-cli >/dev/null
 cmake --build "$build" -j 2 --target tamsa_spi spihost | tail -n 1
 
 source scripts/wine-env.sh
-# Its last word does not matter: wineserver -p answers 2 when the prefix's
-# server already runs, and a Wine that cannot start shows in the run below.
-start_wine_session || true
+# Its last word does not matter: a Wine that cannot start shows in the run below.
+start_wine_session "$build" || true
 trap stop_wine_session EXIT
 
 out=out/samples
 rm -rf "$out"
 mkdir -p "$out"
-echo "== converting samples/mira through tamsa.spi under Wine (slow where i386 is emulated)"
+echo "== converting samples/mira through $plugin under $bits-bit Wine (slow where i386 is emulated)"
 # The report goes to a file, which no Wine service started along with the
 # tool can hold open after it has ended, as it could a pipe.
 log=$out/spihost.log
 status=0
-scripts/wine-run.sh "$build/tools/spihost/spihost.exe" --plugin "$build/plugin/tamsa.spi" \
+scripts/wine-run.sh "$build/tools/spihost/spihost.exe" --plugin "$build/plugin/$plugin" \
   --recursive --out "$out" --sheet "$out/contact-sheet.png" samples/mira >"$log" 2>&1 || status=$?
 grep -v '^qemu-i386-static: warning' "$log" || true
 if [ "$status" -ne 0 ]; then

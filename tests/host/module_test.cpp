@@ -1,6 +1,7 @@
-// The built module as a file: a PE32 DLL whose export table holds exactly the
-// plug-in's undecorated names, which imports only system libraries, and which
-// carries the version record hosts show.
+// The built module as a file: a DLL of the build's kind (PE32 i386 tamsa.spi,
+// PE32+ x86-64 tamsa.sph) whose export table holds exactly the plug-in's
+// undecorated names, which imports only system libraries, and which carries
+// the version record hosts show and the settings dialog.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,11 +10,19 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/plugin_host.h"
 
 namespace {
+
+// The test is built for the same kind of process as the plug-in it loads.
+constexpr bool kBuild64 = sizeof(void*) == 8;
+constexpr unsigned kExpectedMachine = kBuild64 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386;
+constexpr unsigned kExpectedMagic =
+    kBuild64 ? IMAGE_NT_OPTIONAL_HDR64_MAGIC : IMAGE_NT_OPTIONAL_HDR32_MAGIC;
+constexpr const char* kExpectedFileName = kBuild64 ? "tamsa.sph" : "tamsa.spi";
 
 using Bytes = std::vector<unsigned char>;
 
@@ -39,7 +48,8 @@ class PeFile {
       const std::size_t s = sections + i * 40;
       sections_.push_back({U32(s + 12), std::max(U32(s + 8), U32(s + 16)), U32(s + 20)});
     }
-    dataDirectories_ = optional + 96;
+    // PE32+ widens the image base and the four stack and heap sizes to 64 bits.
+    dataDirectories_ = optional + (magic_ == IMAGE_NT_OPTIONAL_HDR64_MAGIC ? 112 : 96);
     valid_ = true;
   }
 
@@ -47,6 +57,12 @@ class PeFile {
   unsigned Machine() const { return machine_; }
   unsigned Magic() const { return magic_; }
   bool IsDll() const { return (characteristics_ & IMAGE_FILE_DLL) != 0; }
+
+  // The module's own name in its export directory.
+  std::string ExportedModuleName() const {
+    const std::size_t directory = Offset(U32(dataDirectories_ + 8 * IMAGE_DIRECTORY_ENTRY_EXPORT));
+    return directory == 0 ? std::string() : String(Offset(U32(directory + 12)));
+  }
 
   std::vector<std::string> ExportNames() const {
     std::vector<std::string> names;
@@ -56,6 +72,21 @@ class PeFile {
     const std::size_t table = Offset(U32(directory + 32));
     for (std::size_t i = 0; i < count; ++i) names.push_back(String(Offset(U32(table + 4 * i))));
     return names;
+  }
+
+  // The numeric ids of the resources of one type, read from the resource
+  // directory (type, then id, then language).
+  std::vector<unsigned> ResourceIds(unsigned type) const {
+    std::vector<unsigned> ids;
+    const std::size_t root = Offset(U32(dataDirectories_ + 8 * IMAGE_DIRECTORY_ENTRY_RESOURCE));
+    if (root == 0) return ids;
+    for (const auto& [typeId, typeEntry] : DirectoryEntries(root)) {
+      // A set high bit marks a subdirectory, at an offset from the root.
+      if (typeId != type || (typeEntry & 0x80000000u) == 0) continue;
+      for (const auto& entry : DirectoryEntries(root + (typeEntry & 0x7FFFFFFFu)))
+        ids.push_back(entry.first);
+    }
+    return ids;
   }
 
   std::vector<std::string> ImportedLibraries() const {
@@ -85,6 +116,18 @@ class PeFile {
     }
     return 0;
   }
+  // The (id, offset) pairs of a resource directory's entries with numeric ids.
+  std::vector<std::pair<unsigned, std::uint32_t>> DirectoryEntries(std::size_t directory) const {
+    std::vector<std::pair<unsigned, std::uint32_t>> entries;
+    const unsigned named = U16(directory + 12);
+    const unsigned numbered = U16(directory + 14);
+    for (unsigned i = named; i < named + numbered; ++i) {
+      const std::size_t entry = directory + 16 + 8 * i;
+      if (entry + 8 > bytes_.size()) break;
+      entries.emplace_back(U32(entry), U32(entry + 4));
+    }
+    return entries;
+  }
   std::string String(std::size_t at) const {
     std::string text;
     while (at != 0 && at < bytes_.size() && bytes_[at] != 0)
@@ -99,12 +142,18 @@ class PeFile {
   std::vector<Section> sections_;
 };
 
-TEST(Module, IsA32BitDllExportingExactlyThePluginNames) {
+std::string FileNameOf(const std::string& path) {
+  return path.substr(path.find_last_of("\\/:") + 1);
+}
+
+TEST(Module, IsADllOfTheBuildsKindExportingExactlyThePluginNames) {
   const PeFile pe(ReadModuleFile());
   ASSERT_TRUE(pe.Valid()) << TAMSA_SPI_PATH;
-  EXPECT_EQ(pe.Machine(), static_cast<unsigned>(IMAGE_FILE_MACHINE_I386));
-  EXPECT_EQ(pe.Magic(), static_cast<unsigned>(IMAGE_NT_OPTIONAL_HDR32_MAGIC));
+  EXPECT_EQ(FileNameOf(TAMSA_SPI_PATH), kExpectedFileName);
+  EXPECT_EQ(pe.Machine(), kExpectedMachine);
+  EXPECT_EQ(pe.Magic(), kExpectedMagic);
   EXPECT_TRUE(pe.IsDll());
+  EXPECT_EQ(pe.ExportedModuleName(), kExpectedFileName);
   std::vector<std::string> names = pe.ExportNames();
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"ConfigurationDlg", "GetPicture", "GetPictureInfo",
@@ -123,8 +172,15 @@ TEST(Module, ImportsOnlySystemLibraries) {
   EXPECT_FALSE(imports.empty());
   for (const std::string& name : imports) {
     EXPECT_NE(std::find(allowed.begin(), allowed.end(), name), allowed.end())
-        << "tamsa.spi imports " << name;
+        << kExpectedFileName << " imports " << name;
   }
+}
+
+TEST(Module, CarriesTheVersionRecordAndTheSettingsDialog) {
+  const PeFile pe(ReadModuleFile());
+  ASSERT_TRUE(pe.Valid());
+  EXPECT_EQ(pe.ResourceIds(16), std::vector<unsigned>{1});   // RT_VERSION
+  EXPECT_EQ(pe.ResourceIds(5), std::vector<unsigned>{100});  // RT_DIALOG
 }
 
 TEST(Module, VersionRecord) {
@@ -151,13 +207,17 @@ TEST(Module, VersionRecord) {
   EXPECT_EQ(translations[0], 0x0411);
   EXPECT_EQ(translations[1], 0x04B0);
 
-  for (const char* name : {"FileVersion", "ProductVersion"}) {
-    char* text = nullptr;
+  const auto text = [&](const char* name) {
+    char* value = nullptr;
     const std::string path = std::string("\\StringFileInfo\\041104b0\\") + name;
-    ASSERT_TRUE(VerQueryValueA(data.data(), path.c_str(), reinterpret_cast<void**>(&text), &length))
-        << name;
-    EXPECT_STREQ(text, "0.03a") << name;
-  }
+    UINT size = 0;
+    return VerQueryValueA(data.data(), path.c_str(), reinterpret_cast<void**>(&value), &size)
+               ? std::string(value)
+               : std::string("(missing)");
+  };
+  EXPECT_EQ(text("FileVersion"), "0.03a");
+  EXPECT_EQ(text("ProductVersion"), "0.03a");
+  EXPECT_EQ(text("OriginalFilename"), kExpectedFileName);
 }
 
 }  // namespace

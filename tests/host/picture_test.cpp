@@ -328,12 +328,14 @@ TEST_F(Picture, NonZeroAlphaTypeDrawsColoursUnblended) {
   EXPECT_EQ(d.pixels, (Bytes{0xFF, 0xFF, 0xFF, 40, 50, 60, 70, 80, 90, 0xFF, 0xFF, 0xFF}));
 }
 
+// A pixel block past 32 bits fails in every build; one of 4 GB less 64 KB
+// fits in 32 bits but in no 32-bit process (a 64-bit one may well have it).
+const Bytes kPastThirtyTwoBits = HeadedCel(0x21, 32, 65535, 65535);
+const Bytes kTooLargeForTheProcess =
+    sizeof(void*) == 4 ? HeadedCel(0x20, 8, 65535, 65535) : kPastThirtyTwoBits;
+
 TEST_F(Picture, BlocksTooLargeGiveFourAndLeaveNothing) {
-  const Bytes cels[] = {
-      HeadedCel(0x21, 32, 65535, 65535),  // pixel block past 32 bits
-      HeadedCel(0x20, 8, 65535, 65535),   // 4 GB less 64 KB: no 32-bit process has it
-  };
-  for (const Bytes& cel : cels) {
+  for (const Bytes& cel : {kPastThirtyTwoBits, kTooLargeForTheProcess}) {
     ExpectFailed(FromMemory(cel, 32), 4);
     ExpectFailed(FromMemory(cel), 4);
     ExpectFailed(FromFile(folder.Write("huge.cel", cel)), 4);
@@ -360,7 +362,7 @@ TEST_F(Picture, NoHandleOrBlockOutlivesACall) {
   const std::string path = folder.Write("good.cel", good);
   const std::string paletted = folder.Write("eight.cel", HeadedCel(0x20, 8, 4, 4, Pattern(16, 1)));
   const std::string bad = folder.Write("bad.cel", HeadedCel(0x20, 16, 4, 4));
-  const Bytes huge = HeadedCel(0x20, 8, 65535, 65535);
+  const Bytes& huge = kTooLargeForTheProcess;
   ASSERT_TRUE(SettingsKeyGuard::SetDword(kAlphaTypeName, 0));
   auto round = [&] {
     EXPECT_EQ(FromMemory(good).code, 0);

@@ -17,7 +17,7 @@ class Probe : public PluginSuite {
   static int SupportedFromBuffer(const char* name, const Bytes& bytes) {
     char buffer[2048] = {};
     std::memcpy(buffer, bytes.data(), bytes.size() < sizeof buffer ? bytes.size() : sizeof buffer);
-    return host->isSupported(name, static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(buffer)));
+    return host->isSupported(name, reinterpret_cast<DWORD_PTR>(buffer));
   }
 };
 

@@ -91,7 +91,7 @@ Picture Decode(const PluginHost& host, const std::string& path, bool memory) {
   const Bytes bytes = memory ? ReadBytes(path) : Bytes();
   const int code =
       memory ? host.getPicture(reinterpret_cast<LPCSTR>(bytes.data()),
-                               static_cast<LONG>(bytes.size()), 1, &info, &pixels, nullptr, 0)
+                               static_cast<LONG_PTR>(bytes.size()), 1, &info, &pixels, nullptr, 0)
              : host.getPicture(path.c_str(), 0, 0, &info, &pixels, nullptr, 0);
   if (code != 0) {
     picture.error = "GetPicture returned " + std::to_string(code);

@@ -18,7 +18,7 @@ std::string Failed(const char* call, int code) {
 struct Source {
   std::string fullPath;
   ByteBuffer bytes;
-  LONG length = 0;
+  LONG_PTR length = 0;
   bool memory = false;
   ByteBuffer head;
 
@@ -36,7 +36,7 @@ bool Prepare(const PluginLibrary& plugin, const std::string& path, bool memory, 
   bool read = false;
   if (memory) {
     read = ReadWhole(source.fullPath, source.bytes);
-    source.length = static_cast<LONG>(source.bytes.size());
+    source.length = static_cast<LONG_PTR>(source.bytes.size());
     source.head.assign(kHeadSize, 0);
     std::memcpy(source.head.data(), source.bytes.data(),
                 source.bytes.size() < kHeadSize ? source.bytes.size() : kHeadSize);

@@ -29,11 +29,14 @@ constexpr int kExitUsage = 2;
 constexpr std::size_t kProgressFrom = 10;
 constexpr std::size_t kProgressLinesFrom = 50;
 
+// A process loads only plug-ins of its own width: 64-bit hosts take *.sph files.
+constexpr const char* kOwnPluginFile = sizeof(void*) == 8 ? "tamsa.sph" : "tamsa.spi";
+
 std::string DefaultPluginPath() {
   char exe[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, exe, MAX_PATH);
   const std::string folder = FolderOf(exe);
-  const std::string beside = folder.empty() ? "tamsa.spi" : folder + "\\tamsa.spi";
+  const std::string beside = folder.empty() ? kOwnPluginFile : folder + "\\" + kOwnPluginFile;
 #ifdef SPIHOST_BUILD_PLUGIN
   if (GetFileAttributesA(beside.c_str()) == INVALID_FILE_ATTRIBUTES) return SPIHOST_BUILD_PLUGIN;
 #endif
