@@ -1,57 +1,14 @@
-// The plug-in loaded as a host loads it: LoadLibraryA and GetProcAddress.
+// The plug-in loaded as a host loads it, for the tests.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "plugin/plugin_api.h"
+#include "tools/plugin_module/plugin_module.h"
 
-struct PluginHost {
-  using GetPluginInfoFn = decltype(&::GetPluginInfo);
-  using IsSupportedFn = decltype(&::IsSupported);
-  using GetPictureInfoFn = decltype(&::GetPictureInfo);
-  using GetPictureFn = decltype(&::GetPicture);
-  using GetPluginInfoWFn = decltype(&::GetPluginInfoW);
-  using IsSupportedWFn = decltype(&::IsSupportedW);
-  using GetPictureInfoWFn = decltype(&::GetPictureInfoW);
-  using GetPictureWFn = decltype(&::GetPictureW);
-  using ConfigurationDlgFn = decltype(&::ConfigurationDlg);
-
-  HMODULE module = nullptr;
-  GetPluginInfoFn getPluginInfo = nullptr;
-  IsSupportedFn isSupported = nullptr;
-  GetPictureInfoFn getPictureInfo = nullptr;
-  GetPictureFn getPicture = nullptr;
-  GetPictureFn getPreview = nullptr;
-  GetPluginInfoWFn getPluginInfoW = nullptr;
-  IsSupportedWFn isSupportedW = nullptr;
-  GetPictureInfoWFn getPictureInfoW = nullptr;
-  GetPictureWFn getPictureW = nullptr;
-  GetPictureWFn getPreviewW = nullptr;
-  ConfigurationDlgFn configurationDlg = nullptr;
-
-  PluginHost() {
-    module = LoadLibraryA(TAMSA_SPI_PATH);
-    if (module == nullptr) return;
-    getPluginInfo = reinterpret_cast<GetPluginInfoFn>(GetProcAddress(module, "GetPluginInfo"));
-    isSupported = reinterpret_cast<IsSupportedFn>(GetProcAddress(module, "IsSupported"));
-    getPictureInfo = reinterpret_cast<GetPictureInfoFn>(GetProcAddress(module, "GetPictureInfo"));
-    getPicture = reinterpret_cast<GetPictureFn>(GetProcAddress(module, "GetPicture"));
-    getPreview = reinterpret_cast<GetPictureFn>(GetProcAddress(module, "GetPreview"));
-    configurationDlg =
-        reinterpret_cast<ConfigurationDlgFn>(GetProcAddress(module, "ConfigurationDlg"));
-    getPluginInfoW = reinterpret_cast<GetPluginInfoWFn>(GetProcAddress(module, "GetPluginInfoW"));
-    isSupportedW = reinterpret_cast<IsSupportedWFn>(GetProcAddress(module, "IsSupportedW"));
-    getPictureInfoW =
-        reinterpret_cast<GetPictureInfoWFn>(GetProcAddress(module, "GetPictureInfoW"));
-    getPictureW = reinterpret_cast<GetPictureWFn>(GetProcAddress(module, "GetPictureW"));
-    getPreviewW = reinterpret_cast<GetPictureWFn>(GetProcAddress(module, "GetPreviewW"));
-  }
-  ~PluginHost() {
-    if (module != nullptr) FreeLibrary(module);
-  }
-  PluginHost(const PluginHost&) = delete;
-  PluginHost& operator=(const PluginHost&) = delete;
+// The build's own plug-in, loaded as a viewer loads it.
+struct PluginHost : PluginModule {
+  PluginHost() : PluginModule(TAMSA_SPI_PATH) {}
 };
 
 // A test suite sharing one loaded plug-in; each test first checks that it

@@ -7,32 +7,19 @@ namespace {
 // The plug-in may report progress; the host never asks it to stop.
 int CALLBACK IgnoreProgress(int, int, LONG_PTR) { return 0; }
 
-template <typename Fn>
-Fn Export(HMODULE module, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 }  // namespace
 
-PluginLibrary::~PluginLibrary() {
-  if (module_ != nullptr) FreeLibrary(module_);
-}
-
 bool PluginLibrary::Load(const std::string& path, std::string& error) {
-  module_ = LoadLibraryA(path.c_str());
-  if (module_ == nullptr) {
-    error = "cannot load " + path + " (Windows error " + std::to_string(GetLastError()) + ")";
+  module_ = std::make_unique<PluginModule>(path.c_str());
+  if (module_->module == nullptr) {
+    error = "cannot load " + path + " (Windows error " + std::to_string(module_->loadError) + ")";
     return false;
   }
-  getPluginInfo_ = Export<GetPluginInfoFn>(module_, "GetPluginInfo");
-  isSupported_ = Export<IsSupportedFn>(module_, "IsSupported");
-  getPictureInfo_ = Export<GetPictureInfoFn>(module_, "GetPictureInfo");
-  getPicture_ = Export<GetPictureFn>(module_, "GetPicture");
-  const char* missing = getPluginInfo_ == nullptr    ? "GetPluginInfo"
-                        : isSupported_ == nullptr    ? "IsSupported"
-                        : getPictureInfo_ == nullptr ? "GetPictureInfo"
-                        : getPicture_ == nullptr     ? "GetPicture"
-                                                     : nullptr;
+  const char* missing = module_->getPluginInfo == nullptr    ? "GetPluginInfo"
+                        : module_->isSupported == nullptr    ? "IsSupported"
+                        : module_->getPictureInfo == nullptr ? "GetPictureInfo"
+                        : module_->getPicture == nullptr     ? "GetPicture"
+                                                             : nullptr;
   if (missing != nullptr) {
     error = path + " does not export " + missing + ": not a Susie import plug-in";
     return false;
@@ -48,7 +35,7 @@ bool PluginLibrary::Load(const std::string& path, std::string& error) {
 
 std::string PluginLibrary::Info(int index) const {
   char buffer[1024] = {};
-  const int length = getPluginInfo_(index, buffer, sizeof buffer);
+  const int length = module_->getPluginInfo(index, buffer, sizeof buffer);
   if (length <= 0) return std::string();
   buffer[sizeof buffer - 1] = '\0';
   return std::string(buffer);
@@ -67,17 +54,17 @@ std::vector<PluginFormat> PluginLibrary::Formats() const {
 }
 
 int PluginLibrary::IsSupported(const std::string& fileName, const void* head) const {
-  return isSupported_(fileName.c_str(), reinterpret_cast<DWORD_PTR>(head));
+  return module_->isSupported(fileName.c_str(), reinterpret_cast<DWORD_PTR>(head));
 }
 
 int PluginLibrary::GetPictureInfo(const char* source, LONG_PTR length, UINT flags,
                                   PictureInfo* info) const {
-  return getPictureInfo_(source, length, flags, info);
+  return module_->getPictureInfo(source, length, flags, info);
 }
 
 int PluginLibrary::GetPicture(const char* source, LONG_PTR length, UINT flags, HLOCAL* infoBlock,
                               HLOCAL* pixelBlock) const {
   *infoBlock = nullptr;
   *pixelBlock = nullptr;
-  return getPicture_(source, length, flags, infoBlock, pixelBlock, IgnoreProgress, 0);
+  return module_->getPicture(source, length, flags, infoBlock, pixelBlock, IgnoreProgress, 0);
 }

@@ -1,12 +1,12 @@
-// A Susie import plug-in loaded as a viewer loads it: LoadLibraryA, then the
-// exports looked up by name. Only the interface of plugin/plugin_api.h is
-// used, so any import plug-in serves.
+// A Susie import plug-in as spihost uses it: loaded by the one loader, checked
+// to be an import plug-in, and called through the calls a viewer makes.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "plugin/plugin_api.h"
+#include "tools/plugin_module/plugin_module.h"
 
 struct PluginFormat {
   std::string pattern;      // e.g. "*.cel"
@@ -16,7 +16,6 @@ struct PluginFormat {
 class PluginLibrary {
  public:
   PluginLibrary() = default;
-  ~PluginLibrary();
   PluginLibrary(const PluginLibrary&) = delete;
   PluginLibrary& operator=(const PluginLibrary&) = delete;
 
@@ -35,14 +34,5 @@ class PluginLibrary {
                  HLOCAL* pixelBlock) const;
 
  private:
-  using GetPluginInfoFn = decltype(&::GetPluginInfo);
-  using IsSupportedFn = decltype(&::IsSupported);
-  using GetPictureInfoFn = decltype(&::GetPictureInfo);
-  using GetPictureFn = decltype(&::GetPicture);
-
-  HMODULE module_ = nullptr;
-  GetPluginInfoFn getPluginInfo_ = nullptr;
-  IsSupportedFn isSupported_ = nullptr;
-  GetPictureInfoFn getPictureInfo_ = nullptr;
-  GetPictureFn getPicture_ = nullptr;
+  std::unique_ptr<PluginModule> module_;
 };
