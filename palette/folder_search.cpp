@@ -34,17 +34,48 @@ std::shared_ptr<const CnfIndex> ReadCnf(FolderAccess<Char>& access, const PathTe
   return std::make_shared<const CnfIndex>(IndexCnf(lines, access.CnfSteps()));
 }
 
+template <typename Char>
+bool SameFoldedName(const PathText<Char>& a, const PathText<Char>& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    auto x = static_cast<std::uint32_t>(a[i]);
+    auto y = static_cast<std::uint32_t>(b[i]);
+    if (x >= 'a' && x <= 'z') x -= 32;
+    if (y >= 'a' && y <= 'z') y -= 32;
+    if (x != y) return false;
+  }
+  return true;
+}
+
+// A plain palette name that the listing holds only in another letter case
+// is taken as listed: it names the same file, which then opens without the
+// system searching the folder for the name.
+template <typename Char>
+PathText<Char> AsListed(const PathText<Char>& name, const std::vector<PathText<Char>>& listed) {
+  std::uint32_t hash = 0;
+  if (!FoldPlainName(name.data(), name.size(), &hash)) return name;
+  for (const PathText<Char>& entry : listed) {
+    if (entry == name) return name;
+  }
+  for (const PathText<Char>& entry : listed) {
+    if (SameFoldedName(entry, name)) return entry;
+  }
+  return name;
+}
+
 // Whether the configuration places the cel; if so, answer holds the palette
 // path its line picks, or stays empty when there is none that fits.
 template <typename Char>
 bool AnswerFromCnf(FolderAccess<Char>& access, const CnfIndex& index, const PathText<Char>& folder,
-                   const PathText<Char>& celName, PathLimits limits, PathText<Char>* answer) {
+                   const PathText<Char>& celName, const std::vector<PathText<Char>>& palettes,
+                   PathLimits limits, PathText<Char>* answer) {
   const CelPlacement* placement = FindPlacement(
       index, celName, [&](const std::string& field) { return access.SameCelName(field, celName); });
   if (placement == nullptr) return false;
   const PaletteLine* line = PaletteLineFor(index, placement->paletteNumber);
   if (line != nullptr && line->whole &&
-      !ComposeFolderPath(folder, access.PathFromCnfText(line->name), limits.answer, answer)) {
+      !ComposeFolderPath(folder, AsListed(access.PathFromCnfText(line->name), palettes),
+                         limits.answer, answer)) {
     answer->clear();
   }
   return true;
@@ -86,6 +117,10 @@ PaletteSearchResult<Char> FindPaletteInFolder(FolderAccess<Char>& access,
   if (!PatternsFit(folder, limits)) return {};
   std::vector<ListedFile<Char>> entries;
   if (!access.List(folder, &entries)) return {};
+  std::vector<PathText<Char>> palettes;
+  for (const ListedFile<Char>& entry : entries) {
+    if (MatchesExtension(entry, ".kcf")) palettes.push_back(entry.name);
+  }
   bool anyCnf = false;
   PathText<Char> answer;
   for (const ListedFile<Char>& entry : entries) {
@@ -95,15 +130,13 @@ PaletteSearchResult<Char> FindPaletteInFolder(FolderAccess<Char>& access,
     if (!ComposeFolderPath(folder, entry.name, limits.path, &path)) continue;
     const std::shared_ptr<const CnfIndex> index = ReadCnf(access, path);
     // The first configuration file that places the cel decides.
-    if (index != nullptr && AnswerFromCnf(access, *index, folder, celName, limits, &answer)) break;
+    if (index != nullptr &&
+        AnswerFromCnf(access, *index, folder, celName, palettes, limits, &answer))
+      break;
   }
   // Without any configuration file the folder is not a set: no guess.
   if (!anyCnf) return {};
   if (!answer.empty()) return {true, answer};
-  std::vector<PathText<Char>> palettes;
-  for (const ListedFile<Char>& entry : entries) {
-    if (MatchesExtension(entry, ".kcf")) palettes.push_back(entry.name);
-  }
   return FirstPaletteFile(palettes, folder, limits);
 }
 
@@ -169,7 +202,8 @@ PaletteSearchResult<Char> FolderCache<Char>::Find(FolderAccess<Char>& access,
         record.stamp = stamp;
         record.trusted = known && index != nullptr && stamp.writeTime + kTrustMargin < now;
       }
-      if (index != nullptr && AnswerFromCnf(access, *index, folder, celName, limits, &answer))
+      if (index != nullptr &&
+          AnswerFromCnf(access, *index, folder, celName, view->paletteNames, limits, &answer))
         break;
     }
     result = answer.empty() ? FirstPaletteFile(view->paletteNames, folder, limits)

@@ -98,9 +98,12 @@ class SystemFolders : public FolderAccess<Char> {
   }
 
   bool FolderTimeTracksEntries(const PathText<Char>& folder) override {
-    Char volume[MAX_PATH + 1] = {};
-    Char name[MAX_PATH + 1] = {};
-    if (!VolumeOf(folder.c_str(), volume, MAX_PATH) || !FileSystemOf(volume, name, MAX_PATH))
+    // Asked through a handle to the folder: no need to read the volume itself.
+    const UniqueFile handle = OwnFile(OpenFolder(folder.c_str()));
+    wchar_t name[MAX_PATH + 1] = {};
+    if (handle == nullptr ||
+        !GetVolumeInformationByHandleW(handle.get(), nullptr, 0, nullptr, nullptr, nullptr, name,
+                                       MAX_PATH))
       return false;
     // FAT, FAT32 and exFAT keep a folder's time when its entries change.
     return !StartsWithNoCase(name, "FAT") && !StartsWithNoCase(name, "EXFAT");

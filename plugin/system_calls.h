@@ -43,15 +43,12 @@ inline HANDLE OpenForReading(const wchar_t* path) {
                      FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-inline BOOL VolumeOf(const char* path, char* volume, DWORD size) {
-  return GetVolumePathNameA(path, volume, size);
+// A folder itself, for asking about it, not for reading its entries.
+inline HANDLE OpenFolder(const char* path) {
+  return CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
-inline BOOL VolumeOf(const wchar_t* path, wchar_t* volume, DWORD size) {
-  return GetVolumePathNameW(path, volume, size);
-}
-inline BOOL FileSystemOf(const char* volume, char* name, DWORD size) {
-  return GetVolumeInformationA(volume, nullptr, 0, nullptr, nullptr, nullptr, name, size);
-}
-inline BOOL FileSystemOf(const wchar_t* volume, wchar_t* name, DWORD size) {
-  return GetVolumeInformationW(volume, nullptr, 0, nullptr, nullptr, nullptr, name, size);
+inline HANDLE OpenFolder(const wchar_t* path) {
+  return CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }

@@ -22,5 +22,8 @@ bool WriteSetting(HKEY key, const char* name, DWORD type, const void* data, DWOR
 
 // The decoder's reading, through one open of the key: defaults whole when
 // AlphaType cannot be read, nothing more when it is non-zero, otherwise each
-// value or its own default.
+// value or its own default. The values are read again whenever the key has
+// been written since the last reading (its last write time tells), so every
+// picture sees them as they stand in the registry; while it has not, the
+// last reading serves.
 PluginSettings ReadDecoderSettings();

@@ -56,6 +56,24 @@ TEST(FindPaletteInFolder, TheFirstPlacingConfigurationDecides) {
   EXPECT_EQ(Uncached(other, "x", "body.cel"), "<none>");
 }
 
+// A palette named in another letter case than the listing's is answered as
+// listed (the same file, found without a search of the folder); an exact
+// spelling, or a name that is not plain, is kept.
+TEST(FindPaletteInFolder, PaletteNamesAreSpelledAsListed) {
+  FakeFolders folders;
+  folders.Write("set", "col.kcf", "");
+  folders.Write("set", "set.cnf", "%COL.kcf\r%Pal-2.KCF\r#1 body.cel *0\r#2 arm.cel *1\r");
+  folders.Write("set", "pal-2.kcf", "");
+  EXPECT_EQ(Uncached(folders, "set", "body.cel"), "set\\col.kcf");
+  EXPECT_EQ(Uncached(folders, "set", "arm.cel"), "set\\Pal-2.KCF");
+  folders.Write("set", "COL.kcf", "");
+  EXPECT_EQ(Uncached(folders, "set", "body.cel"), "set\\COL.kcf");
+  FolderCache<char> cache;
+  EXPECT_EQ(Cached(cache, folders, "set", "body.cel"), "set\\COL.kcf");
+  folders.Remove("set", "COL.kcf");
+  EXPECT_EQ(Cached(cache, folders, "set", "body.cel"), "set\\col.kcf");
+}
+
 TEST(FindPaletteInFolder, PathsLongerThanTheLimitsAreSkipped) {
   FakeFolders folders;
   folders.Write("set", "long-name.cnf", "%a.kcf\r#1 body.cel *0\r");

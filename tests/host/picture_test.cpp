@@ -154,7 +154,8 @@ TEST_F(Picture, BitmapSizeIsThePixelBlocksSize) {
 }
 
 // One open of the settings key per picture, every value read through it; what
-// is read depends on AlphaType as before.
+// is read depends on AlphaType as before. (The key is written just before, so
+// its values are read at every picture; see the next test.)
 TEST_F(Picture, TheSettingsKeyIsOpenedOncePerPicture) {
   std::string missing;
   ASSERT_TRUE(WatchPluginCalls(host->module, &missing)) << missing;
@@ -170,6 +171,8 @@ TEST_F(Picture, TheSettingsKeyIsOpenedOncePerPicture) {
     SettingsKeyGuard::Remove(kColorDarkName);
     SettingsKeyGuard::Remove(kGridSizeXName);
     SettingsKeyGuard::Remove(kGridSizeYName);
+    ASSERT_TRUE(SettingsKeyGuard::SetDword("Written", 1));
+    SettingsKeyGuard::Remove("Written");
     if (c.stored) {
       ASSERT_TRUE(SettingsKeyGuard::SetDword(kAlphaTypeName, c.alphaType));
       ASSERT_TRUE(SettingsKeyGuard::SetDword(kColorLightName, 1));
@@ -184,6 +187,40 @@ TEST_F(Picture, TheSettingsKeyIsOpenedOncePerPicture) {
     EXPECT_EQ(ledger.keysLive, 0);
     EXPECT_EQ(ledger.valueQueries, 7 * c.queriesEach) << c.stored << c.alphaType;
   }
+}
+
+// Settings unwritten since the last picture (and long enough ago to tell) are
+// not read again; a change saved to the key shows in the very next picture.
+TEST_F(Picture, SettingsAreReadAgainOnlyWhenTheKeyWasWritten) {
+  std::string missing;
+  ASSERT_TRUE(WatchPluginCalls(host->module, &missing)) << missing;
+  const Bytes cel = HeadedCel(0x21, 32, 1, 1, {0, 0, 0, 0});  // clear: the light colour shows
+  ASSERT_TRUE(SettingsKeyGuard::SetDword(kAlphaTypeName, 0));
+  ASSERT_TRUE(SettingsKeyGuard::SetDword(kColorLightName, 0x112233));
+  ASSERT_TRUE(SettingsKeyGuard::SetDword(kColorDarkName, 0x445566));
+  ASSERT_TRUE(SettingsKeyGuard::SetDword(kGridSizeXName, 4));
+  ASSERT_TRUE(SettingsKeyGuard::SetDword(kGridSizeYName, 4));
+  Sleep(2500);  // as the dialog leaves them, some time before the pictures
+  EXPECT_EQ(FromMemory(cel).ColourAt(0, 0), 0x112233u);
+  ResetLedger();
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(FromMemory(cel).ColourAt(0, 0), 0x112233u);
+  CallLedger ledger = TakeLedger();
+  EXPECT_EQ(ledger.keysOpened, 3);
+  EXPECT_EQ(ledger.valueQueries, 0);
+
+  ASSERT_TRUE(SettingsKeyGuard::SetDword(kColorLightName, 0x0000FF));
+  ResetLedger();
+  EXPECT_EQ(FromMemory(cel).ColourAt(0, 0), 0x0000FFu);
+  EXPECT_EQ(TakeLedger().valueQueries, 5);
+  SettingsKeyGuard::Remove(kColorLightName);
+  EXPECT_EQ(FromMemory(cel).ColourAt(0, 0), 0xFFFFFFu);
+  ASSERT_TRUE(SettingsKeyGuard::SetDword(kAlphaTypeName, 1));
+  EXPECT_EQ(FromMemory(cel).ColourAt(0, 0), 0xFFFFFFu);
+  ASSERT_TRUE(SettingsKeyGuard::DeleteKey());
+  ResetLedger();
+  EXPECT_EQ(FromMemory(cel).ColourAt(0, 0), 0xFFFFFFu);
+  EXPECT_EQ(TakeLedger().valueQueries, 1);  // the new, empty key is read
+  EXPECT_TRUE(SettingsKeyGuard::KeyExists());
 }
 
 TEST_F(Picture, EmptyPictures) {

@@ -1,0 +1,252 @@
+// The plug-in's speed as a host sees it: its exports driven through the one
+// loader, next to the host's own work (a memcpy, a file read) in the same
+// process and the same run. Each figure is a ratio of two medians measured
+// here and now; nothing is compared with a number from elsewhere.
+//
+//   plugin_bench [PLUGIN] [REAL-SETS-FOLDER]
+// PLUGIN defaults to the build's own plug-in, the folder to the real KiSS
+// sets beside the project (the project's sample doll when it is absent).
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "plugin/owners.h"
+#include "support/settings_registry.h"
+#include "support/test_files.h"
+#include "tools/plugin_module/plugin_module.h"
+
+namespace {
+
+double Now() {
+  static LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER counter;
+  QueryPerformanceCounter(&counter);
+  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Two pieces of work timed in turns, round after round, so that both see the
+// same machine; the medians of their round times, in microseconds.
+struct Pair {
+  double first;
+  double second;
+  double Ratio() const { return first / second; }
+};
+// Each side's setUp, when given, runs before its work and is not timed.
+Pair TimeInTurns(const std::function<void()>& first, const std::function<void()>& second,
+                 int rounds, const std::function<void()>& setUpFirst = {},
+                 const std::function<void()>& setUpSecond = {}) {
+  std::vector<double> a;
+  std::vector<double> b;
+  auto timed = [](const std::function<void()>& setUp, const std::function<void()>& work) {
+    if (setUp) setUp();
+    const double start = Now();
+    work();
+    return Now() - start;
+  };
+  timed(setUpFirst, first);  // whatever a first use brings (caches, pages) is in place
+  timed(setUpSecond, second);
+  for (int i = 0; i < rounds; ++i) {
+    a.push_back(timed(setUpFirst, first));
+    b.push_back(timed(setUpSecond, second));
+  }
+  auto median = [](std::vector<double>& times) {
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2] * 1e6;
+  };
+  return {median(a), median(b)};
+}
+
+int failures = 0;
+
+void Report(const char* goal, const char* what, const Pair& times, const char* firstName,
+            const char* secondName, double limit) {
+  const bool met = limit <= 0 || times.Ratio() <= limit;
+  if (!met) ++failures;
+  std::printf("%-3s %-52s %6.2f  (%s %.1f us, %s %.1f us)", goal, what, times.Ratio(), firstName,
+              times.first, secondName, times.second);
+  if (limit > 0) std::printf("  goal at most %.1f: %s", limit, met ? "met" : "NOT MET");
+  std::printf("\n");
+}
+
+class Bench {
+ public:
+  explicit Bench(const char* path) : plugin_(path) {}
+  bool Loaded() const { return plugin_.module != nullptr && plugin_.getPicture != nullptr; }
+
+  // One GetPicture as a viewer makes it, the blocks freed as it frees them.
+  void Picture(const char* source, LONG_PTR length, UINT flags) const {
+    HLOCAL info = nullptr;
+    HLOCAL pixels = nullptr;
+    if (plugin_.getPicture(source, length, flags, &info, &pixels, nullptr, 0) != 0) {
+      std::fprintf(stderr, "plugin_bench: GetPicture failed\n");
+      std::exit(2);
+    }
+    LocalFree(info);
+    LocalFree(pixels);
+  }
+  void FromMemory(const Bytes& cel) const {
+    Picture(reinterpret_cast<const char*>(cel.data()), static_cast<LONG_PTR>(cel.size()), 1);
+  }
+
+ private:
+  PluginModule plugin_;
+};
+
+// The host's own reading of a file: open, size, read, close.
+void ReadFileAlone(const std::string& path, Bytes* buffer) {
+  const UniqueFile file = OwnFile(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const DWORD size = GetFileSize(file.get(), nullptr);
+  buffer->resize(size);
+  DWORD read = 0;
+  if (size != 0) ReadFile(file.get(), buffer->data(), size, &read, nullptr);
+}
+
+// Every cel of every set with a configuration file below folder.
+std::vector<std::string> CelsOfSets(const std::string& folder) {
+  std::vector<std::string> cels;
+  std::vector<std::string> sets = {folder};
+  for (const std::string& name : ListNames(folder, "*"))
+    if (IsFolder(folder + "\\" + name)) sets.push_back(folder + "\\" + name);
+  for (const std::string& set : sets) {
+    if (ListNames(set, "*.cnf").empty()) continue;
+    for (const std::string& name : ListNames(set, "*.cel")) cels.push_back(set + "\\" + name);
+  }
+  return cels;
+}
+
+// A set of its own: a configuration file of lines lines that places the cel
+// on its last line, a palette, the cel, and other files up to files in all.
+std::string MakeSet(const TempFolder& folder, int lines, int files) {
+  std::string cnf = "; a set for measuring\r\n%body.kcf\r\n";
+  for (int i = 2; i < lines - 1; ++i)
+    cnf += "#" + std::to_string(i) + " part" + std::to_string(i) + ".cel *0 :0 1 2 ;" +
+           std::string(40, 'c') + "\r\n";
+  cnf += "#1 body.cel *0 :0\r\n";
+  folder.Write("set.cnf", cnf);
+  folder.Write("body.kcf", PaletteFile(12, 16, 1, Pattern(32, 3)));
+  const std::string cel = folder.Write("body.cel", HeadedCel(0x20, 4, 32, 32, Pattern(512, 5)));
+  for (int i = 3; i < files; ++i) folder.Write("part" + std::to_string(i) + ".cel", Bytes(8, 1));
+  return cel;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const char* pluginPath = argc > 1 ? argv[1] : TAMSA_PLUGIN_PATH;
+  const std::string realSets = argc > 2 ? argv[2] : TAMSA_REALSETS_PATH;
+  Bench bench(pluginPath);
+  if (!bench.Loaded()) {
+    std::fprintf(stderr, "plugin_bench: cannot load %s\n", pluginPath);
+    return 2;
+  }
+  std::printf("Tamsa benchmark: %s, %d-bit process\n", pluginPath,
+              static_cast<int>(8 * sizeof(void*)));
+  std::printf(
+      "Each ratio: the median time of the first piece of work over the second's, both\n"
+      "timed in turns in this run.\n\n");
+  const SettingsKeyGuard settings;  // the user's settings are put back at the end
+
+  // 1. The palette search, on real sets: by file name against from memory.
+  std::string setsFolder = realSets;
+  std::vector<std::string> cels =
+      IsFolder(setsFolder) ? CelsOfSets(setsFolder) : std::vector<std::string>();
+  if (cels.empty()) {
+    setsFolder = TAMSA_SAMPLES_PATH;
+    cels = CelsOfSets(setsFolder);
+  }
+  std::vector<Bytes> celBytes;
+  for (const std::string& cel : cels) celBytes.push_back(ReadBytes(cel));
+  std::printf("Sets: %zu cels below %s\n", cels.size(), setsFolder.c_str());
+  const auto byName = [&] {
+    for (const std::string& cel : cels) bench.Picture(cel.c_str(), 0, 0);
+  };
+  const auto fromMemory = [&] {
+    for (const Bytes& cel : celBytes) bench.FromMemory(cel);
+  };
+  Bytes scratch;
+  const auto readAlone = [&] {
+    for (const std::string& cel : cels) ReadFileAlone(cel, &scratch);
+  };
+  Report("1", "GetPicture by file name / from memory, every cel",
+         TimeInTurns(byName, fromMemory, 15), "by name", "memory", 3.0);
+  const Pair read = TimeInTurns(readAlone, fromMemory, 15);
+  Report("", "  reading each cel's file alone / from memory", read, "read", "memory", 0);
+
+  {
+    TempFolder small;
+    TempFolder large;
+    const std::string smallCel = MakeSet(small, 100, 10);
+    const std::string largeCel = MakeSet(large, 2047, 1000);
+    // A set as a user opens it, not one that was written a moment ago.
+    Sleep(2500);
+    Report("1", "2,047-line cnf in 1,000 files / 100 lines in 10",
+           TimeInTurns([&] { bench.Picture(largeCel.c_str(), 0, 0); },
+                       [&] { bench.Picture(smallCel.c_str(), 0, 0); }, 201),
+           "large", "small", 1.5);
+  }
+
+  // 2. The settings: all five stored against none.
+  {
+    const Bytes cel = HeadedCel(0x20, 4, 8, 8, Pattern(32, 9));
+    const auto store = [](bool all) {
+      for (const char* name : SettingsKeyGuard::kNames) SettingsKeyGuard::Remove(name);
+      if (!all) return;
+      SettingsKeyGuard::SetDword(kAlphaTypeName, 0);
+      SettingsKeyGuard::SetDword(kColorLightName, 0xFFFFFF);
+      SettingsKeyGuard::SetDword(kColorDarkName, 0xC0C0C0);
+      SettingsKeyGuard::SetDword(kGridSizeXName, 10);
+      SettingsKeyGuard::SetDword(kGridSizeYName, 10);
+    };
+    const auto many = [&] {
+      for (int i = 0; i < 20; ++i) bench.FromMemory(cel);
+    };
+    // As the dialog leaves them, some time before the pictures: each way is
+    // timed alone, after the key has settled.
+    store(true);
+    Sleep(2500);
+    const Pair stored = TimeInTurns(many, many, 51);
+    store(false);
+    Sleep(2500);
+    const Pair none = TimeInTurns(many, many, 51);
+    Report("2", "from memory with the five settings stored / none",
+           Pair{stored.first / 20, none.first / 20}, "stored", "none", 2.0);
+  }
+
+  // 3. The 32-bit flattening of a 2048 x 2048 cel, the host's blocks included,
+  // against copying the cel's bytes into a fresh block as a host would.
+  {
+    Bytes pixels(2048u * 2048u * 4u);
+    for (std::size_t i = 0; i < pixels.size(); ++i)
+      pixels[i] = static_cast<std::uint8_t>((i * 2654435761u) >> 24);
+    const Bytes cel = HeadedCel(0x21, 32, 2048, 2048, pixels);
+    const auto copyIntoFreshBlock = [&] {
+      const UniqueLocal block(LocalAlloc(LMEM_MOVEABLE | LMEM_ZEROINIT, cel.size()));
+      const LockedLocal bytes(block.get());
+      std::memcpy(bytes.Bytes(), cel.data(), cel.size());
+    };
+    Bytes warm(cel.size());
+    const auto copyWarm = [&] { std::memcpy(warm.data(), cel.data(), cel.size()); };
+    for (DWORD alphaType : {0u, 1u}) {
+      SettingsKeyGuard::SetDword(kAlphaTypeName, alphaType);
+      const Pair flatten = TimeInTurns([&] { bench.FromMemory(cel); }, copyIntoFreshBlock, 21);
+      Report("3",
+             alphaType == 0 ? "2048x2048 over the checker / memcpy into a fresh block"
+                            : "2048x2048 alpha ignored / memcpy into a fresh block",
+             flatten, "GetPicture", "memcpy", alphaType == 0 ? 2.0 : 1.5);
+      Report("", "  the same / memcpy into a buffer in use",
+             TimeInTurns([&] { bench.FromMemory(cel); }, copyWarm, 21), "GetPicture", "memcpy", 0);
+    }
+  }
+  std::printf("\n%s\n", failures == 0 ? "All goals met." : "Some goals not met.");
+  return 0;
+}
