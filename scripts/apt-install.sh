@@ -23,7 +23,9 @@ update_indexes() {
   log=$(mktemp)
   for try in 1 2 3; do
     # A source that cannot be reached is only a warning to apt; count it too.
-    if apt-get update >"$log" 2>&1 && ! grep -q '^W: Failed to fetch' "$log"; then
+    # A source that does not answer is given up after half a minute, not two.
+    if apt-get -o Acquire::http::Timeout=30 -o Acquire::https::Timeout=30 update >"$log" 2>&1 &&
+      ! grep -q '^W: Failed to fetch' "$log"; then
       failed_suites=()
       rm -f "$log"
       return 0

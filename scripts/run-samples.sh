@@ -48,9 +48,9 @@ fi
 bash scripts/setup.sh
 
 echo "== Windows build, $bits-bit ($plugin, spihost)"
-cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=$toolchain \
-  -DCMAKE_BUILD_TYPE=Release --no-warn-unused-cli >/dev/null
-cmake --build "$build" -j 2 --target tamsa_spi spihost | tail -n 1
+source scripts/build-tree.sh
+build_tree "$build" -DCMAKE_TOOLCHAIN_FILE=$toolchain -DCMAKE_BUILD_TYPE=Release \
+  --target tamsa_spi spihost
 
 source scripts/wine-env.sh
 # Its last word does not matter: a Wine that cannot start shows in the run below.

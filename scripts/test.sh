@@ -9,39 +9,22 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 
 bash scripts/setup.sh || exit 1
-jobs=$(nproc)
-
-# Configures and builds quietly; a failing step shows its whole output.
-build() {
-  local dir=$1
-  shift
-  local log
-  log=$(mktemp)
-  if cmake -S . -B "$dir" -G Ninja "$@" >"$log" 2>&1 && cmake --build "$dir" -j "$jobs" >>"$log" 2>&1; then
-    tail -n 1 "$log"
-    rm -f "$log"
-    return 0
-  fi
-  cat "$log"
-  rm -f "$log"
-  echo "test: the build in $dir failed" >&2
-  return 1
-}
+source scripts/build-tree.sh
 
 echo "== native build (sanitizers)"
-build build/native -DCMAKE_BUILD_TYPE=Debug -DTAMSA_SANITIZE=ON || exit 1
+build_tree build/native -DCMAKE_BUILD_TYPE=Debug -DTAMSA_SANITIZE=ON || exit 1
 
 echo "== native build (thread sanitizer)"
-build build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMSA_THREAD_SANITIZE=ON || exit 1
+build_tree build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMSA_THREAD_SANITIZE=ON || exit 1
 
 echo "== native benchmarks and fuzzers (built, fuzzers run briefly as tests)"
-CC=clang CXX=clang++ build build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMSA_FUZZ=ON \
+CC=clang CXX=clang++ build_tree build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMSA_FUZZ=ON \
   -DTAMSA_BENCH=ON || exit 1
 
 echo "== Windows build, 32-bit (tamsa.spi)"
-build build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release || exit 1
+build_tree build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release || exit 1
 echo "== Windows build, 64-bit (tamsa.sph)"
-build build/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release || exit 1
+build_tree build/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release || exit 1
 
 # Wine: a prefix of each build's own, one persistent server per prefix for the
 # whole run, and one virtual display for the dialog.
