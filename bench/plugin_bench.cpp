@@ -111,6 +111,13 @@ void ReadFileAlone(const std::string& path, Bytes* buffer) {
   if (size != 0) ReadFile(file.get(), buffer->data(), size, &read, nullptr);
 }
 
+// The path as a host holds it: whole, without "." or ".." parts.
+std::string FullPath(const std::string& path) {
+  char full[MAX_PATH];
+  const DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+  return length != 0 && length < sizeof full ? std::string(full, length) : path;
+}
+
 // Every cel of every set with a configuration file below folder.
 std::vector<std::string> CelsOfSets(const std::string& folder) {
   std::vector<std::string> cels;
@@ -157,11 +164,11 @@ int main(int argc, char** argv) {
   const SettingsKeyGuard settings;  // the user's settings are put back at the end
 
   // 1. The palette search, on real sets: by file name against from memory.
-  std::string setsFolder = realSets;
+  std::string setsFolder = FullPath(realSets);
   std::vector<std::string> cels =
       IsFolder(setsFolder) ? CelsOfSets(setsFolder) : std::vector<std::string>();
   if (cels.empty()) {
-    setsFolder = TAMSA_SAMPLES_PATH;
+    setsFolder = FullPath(TAMSA_SAMPLES_PATH);
     cels = CelsOfSets(setsFolder);
   }
   std::vector<Bytes> celBytes;
