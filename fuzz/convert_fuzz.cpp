@@ -8,6 +8,7 @@
 
 #include "cel/convert.h"
 #include "cel/flatten.h"
+#include "fuzz/fuzz_support.h"
 
 namespace {
 
@@ -33,9 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   PicturePlan plan{};
   if (!PlanPicture(view, &plan)) return 0;
-  if (plan.stride % 4 != 0 || plan.pixelBytes != plan.stride * plan.layout.height) {
-    std::abort();
-  }
+  Require(plan.stride % 4 == 0 && plan.pixelBytes == plan.stride * plan.layout.height,
+          "rows are whole 32-bit words and the block holds every row");
   if (!FitsIn32Bits(plan) || plan.pixelBytes > kLargestBlock) return 0;
 
   std::unique_ptr<std::uint8_t[]> info(new std::uint8_t[plan.infoBytes]());
