@@ -8,7 +8,6 @@
 
 #include "cel/colour_table.h"
 #include "palette/palette_search.h"
-#include "palette/text_utils.h"
 #include "plugin/ansi_text.h"
 
 namespace {
@@ -20,30 +19,13 @@ bool IsKcfName(const std::wstring& path) {
   return path.size() >= 4 && lstrcmpiW(path.c_str() + path.size() - 4, L".KCF") == 0;
 }
 
-template <typename Char>
-bool FindPalette(const Char* celPath, std::basic_string<Char>* path);
-
-template <>
-bool FindPalette(const char* celPath, std::string* path) {
-  char found[kPathBufferSize] = {};
-  if (FindPaletteFile(found, celPath, sizeof found) < 0 || found[0] == '\0') return false;
-  *path = found;
-  return true;
-}
-
-template <>
-bool FindPalette(const wchar_t* celPath, std::wstring* path) {
-  return FindPaletteFile(path, celPath) >= 0 && !path->empty();
-}
-
 // Reads the palette that the search assigns to the cel into table; false when
 // there is none, or it cannot be read or recognised.
 template <typename Char>
 bool FillFromPaletteFile(std::uint8_t* table, unsigned depth, const Char* celPath) {
   std::basic_string<Char> path;
-  if (!FindPalette(celPath, &path)) return false;
   std::vector<std::uint8_t> bytes;
-  if (!ReadPaletteFile(path, kPaletteReadLength, &bytes)) return false;
+  if (!ReadCelPalette(celPath, kPaletteReadLength, &path, &bytes)) return false;
   const ByteView view{bytes.data(), bytes.size()};
   const PaletteLayout layout = RecognisePalette(view, IsKcfName(path));
   if (!layout.recognised) return false;

@@ -15,6 +15,7 @@
 // Every operation takes one tick of the clock, so that files written one
 // after another differ in their write times, as on NTFS.
 #include <algorithm>
+#include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -84,32 +85,14 @@ class FuzzFolders : public FakeFolders {
 
   void WriteFile(const std::string& folder, const std::string& name, const std::string& text) {
     Write(folder, name, text);
-    NoteStamp(folder, name);
   }
-  // Stamps cannot tell two files of the same size and write time apart, and
-  // a rename keeps the file's stamp: a name that gets, by a rename, a file
-  // stamped as one it held before looks unchanged to any cache of stamps
-  // (files unpacked together share their times). The cache is promised only
-  // changes that show in the stamps, so such a rename is not made.
   void RenameFile(const std::string& folder, const std::string& from, const std::string& to) {
-    FileStamp moved;
-    if (!Stamp(folder + "\\" + from, &moved)) return;
-    for (const FileStamp& held : held_[to]) {
-      if (held == moved) return;
-    }
     Rename(folder, from, to);
-    NoteStamp(folder, to);
   }
 
  private:
-  void NoteStamp(const std::string& folder, const std::string& name) {
-    FileStamp stamp;
-    if (Stamp(folder + "\\" + name, &stamp)) held_[name].push_back(stamp);
-  }
-
   bool cp932_;
   bool aliases_;
-  std::map<std::string, std::vector<FileStamp>> held_;  // every stamp each name has had
 };
 
 bool EndsInExtension(const ListedFile<char>& entry, const char* extension) {
@@ -121,10 +104,25 @@ bool IsFieldEnd(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'
 
 // Whether text has a line that begins with '%' and name, followed by a blank,
 // a line break or the text's end.
+// The same name, or (for a name the search may spell as the folder lists it)
+// the same letters in another case.
+bool SameLineName(const std::string& text, std::size_t at, const std::string& name) {
+  if (text.compare(at, name.size(), name) == 0) return true;
+  std::uint32_t hash = 0;
+  if (at + name.size() > text.size() || !FoldPlainName(name.data(), name.size(), &hash))
+    return false;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if (std::toupper(static_cast<unsigned char>(text[at + i])) !=
+        std::toupper(static_cast<unsigned char>(name[i])))
+      return false;
+  }
+  return true;
+}
+
 bool NamedOnPaletteLine(const std::string& text, const std::string& name) {
   for (std::size_t p = text.find('%'); p != std::string::npos; p = text.find('%', p + 1)) {
     if (p != 0 && text[p - 1] != '\r' && text[p - 1] != '\n') continue;
-    if (text.compare(p + 1, name.size(), name) != 0) continue;
+    if (!SameLineName(text, p + 1, name)) continue;
     const std::size_t after = p + 1 + name.size();
     if (after == text.size() || IsFieldEnd(text[after])) return true;
   }
@@ -147,7 +145,8 @@ void CheckSearch(FuzzFolders& folders, FolderCache<char>& cache, const Scenario&
   const std::string& folder = scenario.folder;
   const PaletteSearchResult<char> fresh =
       FindPaletteInFolder<char>(folders, folder, cel, scenario.limits);
-  const PaletteSearchResult<char> kept = cache.Find(folders, folder, cel, scenario.limits);
+  const PaletteSearchResult<char> kept =
+      cache.Find(folders, folder, cel, scenario.limits, kPaletteReadLength);
   Require(kept.found == fresh.found && kept.path == fresh.path,
           "the cache answers as a fresh search");
 
@@ -180,12 +179,12 @@ void CheckSearch(FuzzFolders& folders, FolderCache<char>& cache, const Scenario&
   // The palette's first bytes, through the cache, are the file's.
   std::vector<std::uint8_t> direct;
   const bool opens = folders.Read(fresh.path, kPaletteReadLength, &direct);
-  for (int i = 0; i < 2; ++i) {
-    std::vector<std::uint8_t> cached;
-    const bool cachedOpens = cache.ReadPalette(folders, fresh.path, kPaletteReadLength, &cached);
-    Require(cachedOpens == opens && (!opens || cached == direct),
-            "the cache reads a palette file's bytes as they are");
-  }
+  Require(kept.read == opens && (!opens || kept.bytes == direct),
+          "the cache reads a palette file's bytes as they are");
+  const PaletteSearchResult<char> again =
+      cache.Find(folders, folder, cel, scenario.limits, kPaletteReadLength);
+  Require(again.read == opens && (!opens || again.bytes == direct),
+          "the cache keeps a palette file's bytes as they are");
 }
 
 bool IsFileName(const std::string& name) {

@@ -1,5 +1,6 @@
 #include "palette/folder_search.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -63,37 +64,49 @@ PathText<Char> AsListed(const PathText<Char>& name, const std::vector<PathText<C
   return name;
 }
 
+// A palette file chosen: its name within the folder and its path.
+template <typename Char>
+struct Chosen {
+  PathText<Char> name;
+  PathText<Char> path;
+};
+
 // Whether the configuration places the cel; if so, answer holds the palette
-// path its line picks, or stays empty when there is none that fits.
+// its line picks, or an empty path when there is none that fits.
 template <typename Char>
 bool AnswerFromCnf(FolderAccess<Char>& access, const CnfIndex& index, const PathText<Char>& folder,
                    const PathText<Char>& celName, const std::vector<PathText<Char>>& palettes,
-                   PathLimits limits, PathText<Char>* answer) {
+                   PathLimits limits, Chosen<Char>* answer) {
   const CelPlacement* placement = FindPlacement(
       index, celName, [&](const std::string& field) { return access.SameCelName(field, celName); });
   if (placement == nullptr) return false;
   const PaletteLine* line = PaletteLineFor(index, placement->paletteNumber);
-  if (line != nullptr && line->whole &&
-      !ComposeFolderPath(folder, AsListed(access.PathFromCnfText(line->name), palettes),
-                         limits.answer, answer)) {
-    answer->clear();
-  }
+  if (line == nullptr || !line->whole) return true;
+  answer->name = AsListed(access.PathFromCnfText(line->name), palettes);
+  if (!ComposeFolderPath(folder, answer->name, limits.answer, &answer->path)) *answer = {};
   return true;
 }
 
-// The first palette file whose path fits.
+// The first palette file whose path fits, or an empty path.
 template <typename Char>
-PaletteSearchResult<Char> FirstPaletteFile(const std::vector<PathText<Char>>& names,
-                                           const PathText<Char>& folder, PathLimits limits) {
-  PaletteSearchResult<Char> result;
+Chosen<Char> FirstPaletteFile(const std::vector<PathText<Char>>& names,
+                              const PathText<Char>& folder, PathLimits limits) {
+  Chosen<Char> chosen;
   for (const PathText<Char>& name : names) {
-    if (ComposeFolderPath(folder, name, limits.answer, &result.path)) {
-      result.found = true;
-      return result;
+    if (ComposeFolderPath(folder, name, limits.answer, &chosen.path)) {
+      chosen.name = name;
+      return chosen;
     }
   }
-  result.path.clear();
-  return result;
+  return {};
+}
+
+template <typename Char>
+bool HasSeparator(const PathText<Char>& name) {
+  for (Char c : name) {
+    if (c == '\\' || c == '/' || c == ':') return true;
+  }
+  return false;
 }
 
 // "%s\*.cnf" and "%s\*.kcf" must fit the path limit for the folder to be listed.
@@ -122,7 +135,7 @@ PaletteSearchResult<Char> FindPaletteInFolder(FolderAccess<Char>& access,
     if (MatchesExtension(entry, ".kcf")) palettes.push_back(entry.name);
   }
   bool anyCnf = false;
-  PathText<Char> answer;
+  Chosen<Char> answer;
   for (const ListedFile<Char>& entry : entries) {
     if (!MatchesExtension(entry, ".cnf")) continue;
     anyCnf = true;
@@ -136,15 +149,18 @@ PaletteSearchResult<Char> FindPaletteInFolder(FolderAccess<Char>& access,
   }
   // Without any configuration file the folder is not a set: no guess.
   if (!anyCnf) return {};
-  if (!answer.empty()) return {true, answer};
-  return FirstPaletteFile(palettes, folder, limits);
+  if (answer.path.empty()) answer = FirstPaletteFile(palettes, folder, limits);
+  PaletteSearchResult<Char> result;
+  result.found = !answer.path.empty();
+  result.path = answer.path;
+  return result;
 }
 
 template <typename Char>
 PaletteSearchResult<Char> FolderCache<Char>::Find(FolderAccess<Char>& access,
                                                   const PathText<Char>& folder,
-                                                  const PathText<Char>& celName,
-                                                  PathLimits limits) {
+                                                  const PathText<Char>& celName, PathLimits limits,
+                                                  std::size_t paletteBytes) {
   if (!PatternsFit(folder, limits)) return {};
   // Taken before any stamp is read: a stamp older than this by the margin
   // changes with any later write.
@@ -164,16 +180,12 @@ PaletteSearchResult<Char> FolderCache<Char>::Find(FolderAccess<Char>& access,
     changed->folderTrusted = stamped && folderStamp.writeTime + kTrustMargin < now;
     changed->timeTracksEntries =
         kept != nullptr ? kept->timeTracksEntries : access.FolderTimeTracksEntries(folder);
+    // Nothing read before is kept across a change of the folder: a file
+    // removed and another renamed to its name may carry the same stamp.
     for (const ListedFile<Char>& entry : entries) {
       if (MatchesExtension(entry, ".cnf")) {
         CnfRecord record;
         record.name = entry.name;
-        // A file listed before keeps its reading; its stamp is checked below.
-        if (kept != nullptr) {
-          for (const CnfRecord& old : kept->cnfs) {
-            if (old.name == entry.name) record = old;
-          }
-        }
         changed->cnfs.push_back(std::move(record));
       }
       if (MatchesExtension(entry, ".kcf")) changed->paletteNames.push_back(entry.name);
@@ -183,8 +195,16 @@ PaletteSearchResult<Char> FolderCache<Char>::Find(FolderAccess<Char>& access,
 
   PaletteSearchResult<Char> result;
   const Snapshot* view = changed != nullptr ? changed.get() : kept.get();
+  // Until anything is read, the state kept serves; the first change copies it.
+  auto changeable = [&]() -> Snapshot& {
+    if (changed == nullptr) {
+      changed = std::make_shared<Snapshot>(*kept);
+      view = changed.get();
+    }
+    return *changed;
+  };
+  Chosen<Char> answer;
   if (view->anyCnf) {
-    PathText<Char> answer;
     for (std::size_t i = 0; i < view->cnfs.size(); ++i) {
       PathText<Char> path;
       if (!ComposeFolderPath(folder, view->cnfs[i].name, limits.path, &path)) continue;
@@ -193,11 +213,7 @@ PaletteSearchResult<Char> FolderCache<Char>::Find(FolderAccess<Char>& access,
       std::shared_ptr<const CnfIndex> index = view->cnfs[i].index;
       if (!known || index == nullptr || !view->cnfs[i].trusted || view->cnfs[i].stamp != stamp) {
         index = ReadCnf(access, path);
-        if (changed == nullptr) {
-          changed = std::make_shared<Snapshot>(*kept);
-          view = changed.get();
-        }
-        CnfRecord& record = changed->cnfs[i];
+        CnfRecord& record = changeable().cnfs[i];
         record.index = index;
         record.stamp = stamp;
         record.trusted = known && index != nullptr && stamp.writeTime + kTrustMargin < now;
@@ -206,8 +222,43 @@ PaletteSearchResult<Char> FolderCache<Char>::Find(FolderAccess<Char>& access,
           AnswerFromCnf(access, *index, folder, celName, view->paletteNames, limits, &answer))
         break;
     }
-    result = answer.empty() ? FirstPaletteFile(view->paletteNames, folder, limits)
-                            : PaletteSearchResult<Char>{true, answer};
+    if (answer.path.empty()) answer = FirstPaletteFile(view->paletteNames, folder, limits);
+    result.found = !answer.path.empty();
+    result.path = answer.path;
+  }
+  if (result.found && paletteBytes != 0) {
+    // The palette file's first bytes, kept with the folder while its stamp
+    // holds; a file in another folder is read each time.
+    FileStamp stamp;
+    const bool known = !HasSeparator(answer.name) && access.Stamp(result.path, &stamp);
+    const PaletteRecord* record = nullptr;
+    if (known) {
+      for (const PaletteRecord& palette : view->palettes) {
+        if (palette.name == answer.name && palette.bytes->size() == paletteBytes &&
+            palette.stamp == stamp)
+          record = &palette;
+      }
+    }
+    if (record != nullptr) {
+      result.read = true;
+      result.bytes = *record->bytes;
+    } else {
+      result.read = access.Read(result.path, paletteBytes, &result.bytes);
+      // Only a stamp old enough to change with any later write is kept.
+      if (result.read && known && stamp.writeTime + kTrustMargin < now) {
+        std::vector<PaletteRecord>& palettes = changeable().palettes;
+        palettes.erase(
+            std::remove_if(palettes.begin(), palettes.end(),
+                           [&](const PaletteRecord& p) { return p.name == answer.name; }),
+            palettes.end());
+        if (palettes.size() >= kMaxPaletteFiles) palettes.erase(palettes.begin());
+        PaletteRecord record;
+        record.name = answer.name;
+        record.stamp = stamp;
+        record.bytes = std::make_shared<const std::vector<std::uint8_t>>(result.bytes);
+        palettes.push_back(std::move(record));
+      }
+    }
   }
   // A folder without a stamp cannot be checked later, so it is not kept.
   if (changed != nullptr && stamped) Publish(std::move(changed));
@@ -215,44 +266,9 @@ PaletteSearchResult<Char> FolderCache<Char>::Find(FolderAccess<Char>& access,
 }
 
 template <typename Char>
-bool FolderCache<Char>::ReadPalette(FolderAccess<Char>& access, const PathText<Char>& path,
-                                    std::size_t wanted, std::vector<std::uint8_t>* bytes) {
-  const std::uint64_t now = access.Now();
-  FileStamp stamp;
-  const bool stamped = access.Stamp(path, &stamp);
-  if (stamped) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    for (auto it = palettes_.begin(); it != palettes_.end(); ++it) {
-      if (it->path != path || it->wanted != wanted) continue;
-      if (it->stamp != stamp) {
-        palettes_.erase(it);
-        break;
-      }
-      *bytes = *it->bytes;
-      palettes_.splice(palettes_.begin(), palettes_, it);
-      return true;
-    }
-  }
-  if (!access.Read(path, wanted, bytes)) return false;
-  // Only a stamp old enough to change with any later write is kept.
-  if (stamped && stamp.writeTime + kTrustMargin < now) {
-    PaletteRecord record;
-    record.path = path;
-    record.wanted = wanted;
-    record.stamp = stamp;
-    record.bytes = std::make_shared<const std::vector<std::uint8_t>>(*bytes);
-    std::lock_guard<std::mutex> lock(mutex_);
-    palettes_.push_front(std::move(record));
-    if (palettes_.size() > kMaxPaletteFiles) palettes_.pop_back();
-  }
-  return true;
-}
-
-template <typename Char>
 void FolderCache<Char>::Clear() {
   std::lock_guard<std::mutex> lock(mutex_);
   folders_.clear();
-  palettes_.clear();
 }
 
 template <typename Char>

@@ -80,6 +80,10 @@ template <typename Char>
 struct PaletteSearchResult {
   bool found = false;
   PathText<Char> path;  // the palette file; its group is always 0
+  // When its first bytes were asked for: whether it opened, and those bytes
+  // (zero past the file's end).
+  bool read = false;
+  std::vector<std::uint8_t> bytes;
 };
 
 // folder, a backslash and name ("%s\%s"), or false when longer than limit.
@@ -108,27 +112,26 @@ PaletteSearchResult<Char> FindPaletteInFolder(FolderAccess<Char>& access,
                                               const PathText<Char>& celName, PathLimits limits);
 
 // The same answers as FindPaletteInFolder, from what earlier calls read:
-// the listing is kept while the folder's stamp stays the same, each
-// configuration file's reading and each palette file's first bytes while
-// their stamps stay the same. A stamp is trusted only once it is older than
-// the clock's coarseness, so that a change within the same tick is not
-// missed: until then the file is read again. Safe for calls from any number
-// of threads; bounded in the folders and palette files it keeps.
+// the listing is kept while the folder's stamp stays the same, and with it
+// each configuration file's reading and each palette file's first bytes
+// while their own stamps stay the same; a change of the folder lets go of
+// all of it. A stamp is trusted only once it is older than the clock's
+// coarseness, so that a change within the same tick is not missed: until
+// then the file is read again. Safe for calls from any number of threads;
+// bounded in the folders and palette files it keeps.
 template <typename Char>
 class FolderCache {
  public:
   static constexpr std::size_t kMaxFolders = 16;
-  static constexpr std::size_t kMaxPaletteFiles = 64;
+  static constexpr std::size_t kMaxPaletteFiles = 16;  // for each folder
   // Write times this close to the moment they were seen are not trusted:
   // two seconds, the coarsest clock of a file system in use.
   static constexpr std::uint64_t kTrustMargin = 2 * 10000000ull;
 
+  // paletteBytes: when not 0, the answer's first so many bytes are read too.
   PaletteSearchResult<Char> Find(FolderAccess<Char>& access, const PathText<Char>& folder,
-                                 const PathText<Char>& celName, PathLimits limits);
-  // The first wanted bytes of a palette file (zero past its end), or false
-  // when it does not open.
-  bool ReadPalette(FolderAccess<Char>& access, const PathText<Char>& path, std::size_t wanted,
-                   std::vector<std::uint8_t>* bytes);
+                                 const PathText<Char>& celName, PathLimits limits,
+                                 std::size_t paletteBytes = 0);
   void Clear();
 
  private:
@@ -138,6 +141,11 @@ class FolderCache {
     bool trusted = false;
     std::shared_ptr<const CnfIndex> index;  // null until read, or when it cannot be read
   };
+  struct PaletteRecord {
+    PathText<Char> name;
+    FileStamp stamp;
+    std::shared_ptr<const std::vector<std::uint8_t>> bytes;
+  };
   struct Snapshot {
     PathText<Char> folder;
     FileStamp folderStamp;
@@ -146,12 +154,7 @@ class FolderCache {
     bool anyCnf = false;
     std::vector<CnfRecord> cnfs;               // every *.cnf entry, in listing order
     std::vector<PathText<Char>> paletteNames;  // every *.kcf entry, in listing order
-  };
-  struct PaletteRecord {
-    PathText<Char> path;
-    std::size_t wanted = 0;
-    FileStamp stamp;
-    std::shared_ptr<const std::vector<std::uint8_t>> bytes;
+    std::vector<PaletteRecord> palettes;       // first bytes of palette files read, oldest first
   };
 
   std::shared_ptr<const Snapshot> Lookup(const PathText<Char>& folder);
@@ -159,7 +162,6 @@ class FolderCache {
 
   std::mutex mutex_;
   std::list<std::shared_ptr<const Snapshot>> folders_;  // most recently used first
-  std::list<PaletteRecord> palettes_;                   // most recently used first
 };
 
 extern template class FolderCache<char>;

@@ -101,9 +101,8 @@ class SystemFolders : public FolderAccess<Char> {
     // Asked through a handle to the folder: no need to read the volume itself.
     const UniqueFile handle = OwnFile(OpenFolder(folder.c_str()));
     wchar_t name[MAX_PATH + 1] = {};
-    if (handle == nullptr ||
-        !GetVolumeInformationByHandleW(handle.get(), nullptr, 0, nullptr, nullptr, nullptr, name,
-                                       MAX_PATH))
+    if (handle == nullptr || !GetVolumeInformationByHandleW(handle.get(), nullptr, 0, nullptr,
+                                                            nullptr, nullptr, name, MAX_PATH))
       return false;
     // FAT, FAT32 and exFAT keep a folder's time when its entries change.
     return !StartsWithNoCase(name, "FAT") && !StartsWithNoCase(name, "EXFAT");
@@ -136,33 +135,28 @@ FolderCache<wchar_t>& WideFolders() {
   return cache;
 }
 
-}  // namespace
-
-int FindPaletteFile(char* out, const char* celPath, int outSize) {
-  if (out == nullptr || outSize < 2) return -1;
-  out[0] = '\0';
-  // A longer path would be taken apart cut short, naming another folder or cel.
-  if (celPath == nullptr || std::strlen(celPath) > kMaxCelPathLength) return -1;
+// The 8-bit twin's rules: a cel path longer than 258 characters is not taken
+// apart (cut short it would name another folder or cel), the path's parts
+// are found with the code page's step rule, and no path may pass 259
+// characters.
+PaletteSearchResult<char> SearchFor(const char* celPath, std::size_t answerLength,
+                                    std::size_t paletteBytes) {
+  if (celPath == nullptr || std::strlen(celPath) > kMaxCelPathLength) return {};
   char folder[kPathBufferSize];
   char celName[kPathBufferSize];
   lstrcpynA(folder, celPath, sizeof folder);
   lstrcpynA(celName, celPath, sizeof celName);
   GetPathPart(folder, PathPart::Folder, AnsiNextChar());
   GetPathPart(celName, PathPart::FileName, AnsiNextChar());
-  const std::size_t answerSize = static_cast<std::size_t>(outSize) < kPathBufferSize
-                                     ? static_cast<std::size_t>(outSize)
-                                     : kPathBufferSize;
   SystemFolders<char> access;
-  const PaletteSearchResult<char> result =
-      AnsiFolders().Find(access, folder, celName, {kPathBufferSize - 1, answerSize - 1});
-  if (!result.found) return -1;
-  std::memcpy(out, result.path.c_str(), result.path.size() + 1);
-  return 0;
+  return AnsiFolders().Find(access, folder, celName, {kPathBufferSize - 1, answerLength},
+                            paletteBytes);
 }
 
-int FindPaletteFile(std::wstring* out, const wchar_t* celPath) {
-  out->clear();
-  if (celPath == nullptr) return -1;
+// The wide twin: paths as long as the system allows.
+PaletteSearchResult<wchar_t> SearchFor(const wchar_t* celPath, std::size_t,
+                                       std::size_t paletteBytes) {
+  if (celPath == nullptr) return {};
   std::wstring folder = celPath;
   std::wstring celName = celPath;
   GetPathPart(&folder[0], PathPart::Folder);
@@ -170,23 +164,50 @@ int FindPaletteFile(std::wstring* out, const wchar_t* celPath) {
   folder.resize(std::wcslen(folder.c_str()));
   celName.resize(std::wcslen(celName.c_str()));
   SystemFolders<wchar_t> access;
-  const PaletteSearchResult<wchar_t> result =
-      WideFolders().Find(access, folder, celName, {kWidePathLimit, kWidePathLimit});
+  return WideFolders().Find(access, folder, celName, {kWidePathLimit, kWidePathLimit},
+                            paletteBytes);
+}
+
+template <typename Char>
+bool ReadPalette(const Char* celPath, std::size_t wanted, std::basic_string<Char>* path,
+                 std::vector<std::uint8_t>* bytes) {
+  PaletteSearchResult<Char> result = SearchFor(celPath, kPathBufferSize - 1, wanted);
+  if (!result.found || result.path.empty() || !result.read) return false;
+  *path = std::move(result.path);
+  *bytes = std::move(result.bytes);
+  return true;
+}
+
+}  // namespace
+
+int FindPaletteFile(char* out, const char* celPath, int outSize) {
+  if (out == nullptr || outSize < 2) return -1;
+  out[0] = '\0';
+  const std::size_t answerSize = static_cast<std::size_t>(outSize) < kPathBufferSize
+                                     ? static_cast<std::size_t>(outSize)
+                                     : kPathBufferSize;
+  const PaletteSearchResult<char> result = SearchFor(celPath, answerSize - 1, 0);
+  if (!result.found) return -1;
+  std::memcpy(out, result.path.c_str(), result.path.size() + 1);
+  return 0;
+}
+
+int FindPaletteFile(std::wstring* out, const wchar_t* celPath) {
+  out->clear();
+  const PaletteSearchResult<wchar_t> result = SearchFor(celPath, kWidePathLimit, 0);
   if (!result.found) return -1;
   *out = result.path;
   return 0;
 }
 
-bool ReadPaletteFile(const std::string& path, std::size_t wanted,
-                     std::vector<std::uint8_t>* bytes) {
-  SystemFolders<char> access;
-  return AnsiFolders().ReadPalette(access, path, wanted, bytes);
+bool ReadCelPalette(const char* celPath, std::size_t wanted, std::string* path,
+                    std::vector<std::uint8_t>* bytes) {
+  return ReadPalette(celPath, wanted, path, bytes);
 }
 
-bool ReadPaletteFile(const std::wstring& path, std::size_t wanted,
-                     std::vector<std::uint8_t>* bytes) {
-  SystemFolders<wchar_t> access;
-  return WideFolders().ReadPalette(access, path, wanted, bytes);
+bool ReadCelPalette(const wchar_t* celPath, std::size_t wanted, std::wstring* path,
+                    std::vector<std::uint8_t>* bytes) {
+  return ReadPalette(celPath, wanted, path, bytes);
 }
 
 void ForgetPaletteFolders() {

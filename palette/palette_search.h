@@ -23,11 +23,13 @@ int FindPaletteFile(char* out, const char* celPath, int outSize);
 // configuration files are taken as text of the ANSI code page.
 int FindPaletteFile(std::wstring* out, const wchar_t* celPath);
 
-// The first wanted bytes of the palette file at path, zero past its end;
-// false when it does not open.
-bool ReadPaletteFile(const std::string& path, std::size_t wanted, std::vector<std::uint8_t>* bytes);
-bool ReadPaletteFile(const std::wstring& path, std::size_t wanted,
-                     std::vector<std::uint8_t>* bytes);
+// The palette file that the search assigns to the cel (as FindPaletteFile
+// with a path buffer of 260 characters), and its first wanted bytes, zero
+// past its end; false when there is none or it does not open.
+bool ReadCelPalette(const char* celPath, std::size_t wanted, std::string* path,
+                    std::vector<std::uint8_t>* bytes);
+bool ReadCelPalette(const wchar_t* celPath, std::size_t wanted, std::wstring* path,
+                    std::vector<std::uint8_t>* bytes);
 
 // Forgets what earlier calls read.
 void ForgetPaletteFolders();

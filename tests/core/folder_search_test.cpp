@@ -163,24 +163,41 @@ TEST_F(SettledSet, WhereTheFolderKeepsItsTimeItIsListedEveryCall) {
   fat.Advance(60 * kSecond);
   FolderCache<char> fatCache;
   for (int i = 0; i < 3; ++i) EXPECT_EQ(Cached(fatCache, fat, "set", "body.cel"), "set\\a.kcf");
+  // A rename there would not show in any stamp, so nothing read is kept.
   const FakeFolders::Counts counts = fat.Taken();
   EXPECT_EQ(counts.lists, 3);
-  EXPECT_EQ(counts.reads, 1);  // the configuration file is kept all the same
+  EXPECT_EQ(counts.reads, 3);
 }
 
 TEST_F(SettledSet, PaletteFilesAreKeptWhileTheirStampsHold) {
-  std::vector<std::uint8_t> bytes;
-  ASSERT_TRUE(cache.ReadPalette(folders, "set\\a.kcf", 4, &bytes));
-  EXPECT_EQ(bytes, (std::vector<std::uint8_t>{'A', 0, 0, 0}));
-  ASSERT_TRUE(cache.ReadPalette(folders, "set\\a.kcf", 4, &bytes));
+  auto palette = [&] { return cache.Find(folders, "set", "arm.cel", kNoLimits, 4); };
+  PaletteSearchResult<char> result = palette();
+  ASSERT_TRUE(result.read);
+  EXPECT_EQ(result.bytes, (std::vector<std::uint8_t>{'A', 0, 0, 0}));
+  EXPECT_EQ(palette().bytes, result.bytes);
   EXPECT_EQ(folders.Taken().reads, 1);
   folders.Advance(1);
-  folders.Write("set", "a.kcf", "Z");
-  ASSERT_TRUE(cache.ReadPalette(folders, "set\\a.kcf", 4, &bytes));
-  EXPECT_EQ(bytes[0], 'Z');
+  folders.Write("set", "a.kcf", "Z");  // same size
+  EXPECT_EQ(palette().bytes[0], 'Z');
   EXPECT_EQ(folders.Taken().reads, 1);
+  folders.Advance(60 * kSecond);
+  EXPECT_EQ(palette().bytes[0], 'Z');
+  folders.Taken();
+  EXPECT_EQ(palette().bytes[0], 'Z');
+  EXPECT_EQ(folders.Taken().reads, 0);
+  // Another file of the same size and time renamed into its place: the
+  // stamps cannot tell them apart, but the folder's change lets go of all.
+  folders.Write("set", "c.kcf", "C");
+  folders.Advance(60 * kSecond);
+  folders.Write("set", "d.kcf", "D");
+  folders.Advance(60 * kSecond);
+  EXPECT_EQ(palette().bytes[0], 'Z');
   folders.Remove("set", "a.kcf");
-  EXPECT_FALSE(cache.ReadPalette(folders, "set\\a.kcf", 4, &bytes));
+  folders.Rename("set", "c.kcf", "a.kcf");
+  EXPECT_EQ(palette().bytes[0], 'C');
+  folders.Remove("set", "a.kcf");
+  EXPECT_FALSE(palette().read);
+  EXPECT_TRUE(palette().found);
 }
 
 TEST(FolderCache, KeepsABoundedNumberOfFolders) {
@@ -282,8 +299,7 @@ TEST(FolderCacheThreads, CallsAtOnceGiveTheirOwnAnswers) {
         if (Cached(cache, folders, folder, "body.cel") != expected) ++wrong[t];
         const std::string shared = Cached(cache, folders, "shared", "body.cel");
         if (shared != "shared\\a.kcf" && shared != "shared\\b.kcf") ++wrong[t];
-        std::vector<std::uint8_t> bytes;
-        cache.ReadPalette(folders, "shared\\a.kcf", 16, &bytes);
+        cache.Find(folders, "shared", "body.cel", kNoLimits, 16);
       }
     });
   }
