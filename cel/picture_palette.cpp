@@ -16,7 +16,7 @@ bool IsKcfName(const std::string& path) {
   return HasExtension(path.c_str(), ".KCF", AnsiCompareNoCase);
 }
 bool IsKcfName(const std::wstring& path) {
-  return path.size() >= 4 && lstrcmpiW(path.c_str() + path.size() - 4, L".KCF") == 0;
+  return path.size() >= 4 && WideCompareNoCase(path.c_str() + path.size() - 4, L".KCF") == 0;
 }
 
 // Reads the palette that the search assigns to the cel into table; false when

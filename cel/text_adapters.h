@@ -9,6 +9,41 @@
 // 0 when equal. The plug-in hands in lstrcmpiA; native code an ASCII one.
 using NameCompare = int (*)(const char*, const char*);
 
+// Two names made only of ASCII letters, digits, '.' and '_' ("plain"):
+// whether they are equal with letters compared without regard to case. For
+// such names this is what any locale's comparison answers, as long as it
+// folds the 26 letters as ASCII does (a Turkish one does not fold I and i).
+// *plain tells whether both names were plain; when not, the answer is false.
+template <typename Char>
+bool SamePlainNameNoCase(const Char* a, const Char* b, bool* plain) {
+  auto isPlain = [](std::uint32_t c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+           c == '_';
+  };
+  auto fold = [](std::uint32_t c) { return c >= 'a' && c <= 'z' ? c - 32 : c; };
+  bool same = true;
+  for (;; ++a, ++b) {
+    const auto x = static_cast<std::uint32_t>(*a);
+    const auto y = static_cast<std::uint32_t>(*b);
+    if (x == 0 || y == 0) {
+      // Whatever is left of the longer name must be plain too.
+      for (const Char* rest = x == 0 ? b : a; *rest != 0; ++rest) {
+        if (!isPlain(static_cast<std::uint32_t>(*rest))) {
+          *plain = false;
+          return false;
+        }
+      }
+      *plain = true;
+      return same && x == y;
+    }
+    if (!isPlain(x) || !isPlain(y)) {
+      *plain = false;
+      return false;
+    }
+    if (fold(x) != fold(y)) same = false;
+  }
+}
+
 // The next-character step of the code page: a byte that leads a double-byte
 // character and the byte after it are one character, unless that byte ends
 // the text; at the terminating zero the step stays put. This is the rule of

@@ -115,7 +115,7 @@ bool SystemFolders<char>::SameCelName(const std::string& field, const std::strin
 }
 template <>
 bool SystemFolders<wchar_t>::SameCelName(const std::string& field, const std::wstring& celName) {
-  return lstrcmpiW(WidenAnsi(field).c_str(), celName.c_str()) == 0;
+  return WideCompareNoCase(WidenAnsi(field).c_str(), celName.c_str()) == 0;
 }
 template <>
 std::string SystemFolders<char>::PathFromCnfText(const std::string& name) {

@@ -30,7 +30,7 @@ bool IsCelName(LPCSTR fileName) { return HasExtension(fileName, ".CEL", AnsiComp
 bool IsCelName(LPCWSTR fileName) {
   if (fileName == nullptr) return false;
   const std::size_t length = std::wcslen(fileName);
-  return length >= 4 && lstrcmpiW(fileName + length - 4, L".CEL") == 0;
+  return length >= 4 && WideCompareNoCase(fileName + length - 4, L".CEL") == 0;
 }
 
 template <typename Char>

@@ -133,4 +133,36 @@ TEST(ComposePath, JoinsWithOneBackslashAndNeverCuts) {
   EXPECT_STREQ(small, "");
 }
 
+TEST(SamePlainNameNoCase, OnlyLettersDigitsDotsAndUnderscoresArePlain) {
+  struct Case {
+    const char* a;
+    const char* b;
+    bool plain;
+    bool same;
+  };
+  const Case cases[] = {
+      {"body.cel", "BODY.CEL", true, true},
+      {"Body_2.Cel", "bODY_2.cEL", true, true},
+      {"body.cel", "body.ce", true, false},
+      {"body.ce", "body.cel", true, false},
+      {"a", "b", true, false},
+      {"", "", true, true},
+      {"", "x", true, false},
+      {"b-dy.cel", "b-dy.cel", false, false},
+      {"body.cel", "body.cel ", false, false},
+      {"\x95\x5C.cel", "\x95\x5C.cel", false, false},
+      {"body.cel", "body.ce-", false, false},
+  };
+  for (const Case& c : cases) {
+    bool plain = !c.plain;
+    EXPECT_EQ(SamePlainNameNoCase(c.a, c.b, &plain), c.same) << c.a << " / " << c.b;
+    EXPECT_EQ(plain, c.plain) << c.a << " / " << c.b;
+  }
+  bool plain = false;
+  EXPECT_TRUE(SamePlainNameNoCase(L"body.cel", L"BODY.CEL", &plain));
+  EXPECT_TRUE(plain);
+  EXPECT_FALSE(SamePlainNameNoCase(L"\u00e9.cel", L"\u00c9.CEL", &plain));
+  EXPECT_FALSE(plain);
+}
+
 }  // namespace

@@ -36,6 +36,27 @@ TEST(AnsiNextChar, StepsAsTheSystemDoes) {
   EXPECT_EQ(steps(empty), empty);
 }
 
+// The comparison of names answers as lstrcmpiA and lstrcmpiW do, whether it
+// asks them or not.
+TEST(NameComparison, AnswersAsTheSystemDoes) {
+  const char* names[] = {
+      "body.cel",     "BODY.CEL", "Body.Cel", "body.ce",  "body.cel2", "bodY_1.cel", "BODY_1.CEL",
+      "b-ody.cel",    "",         ".CEL",     ".cel",     ".KCF",      "x.kcf",      "\x95\x5C.cel",
+      "\x82\xA0.CEL", "i.cel",    "I.CEL",    "\xE9.cel", "\xC9.CEL"};
+  int mismatches = 0;
+  for (const char* a : names) {
+    for (const char* b : names) {
+      if ((AnsiCompareNoCase(a, b) == 0) != (lstrcmpiA(a, b) == 0)) ++mismatches;
+      const std::wstring wa = Widened(a);
+      const std::wstring wb = Widened(b);
+      if ((WideCompareNoCase(wa.c_str(), wb.c_str()) == 0) !=
+          (lstrcmpiW(wa.c_str(), wb.c_str()) == 0))
+        ++mismatches;
+    }
+  }
+  EXPECT_EQ(mismatches, 0) << "code page " << GetACP();
+}
+
 std::string Part(const std::string& path, PathPart part) {
   char buffer[kPathBufferSize];
   lstrcpynA(buffer, path.c_str(), sizeof buffer);
