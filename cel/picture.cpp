@@ -93,7 +93,7 @@ int GetPictureOf(const Char* source, LONG_PTR length, UINT flags, HLOCAL* infoHa
       if (length < 0) return kResultNotServed;  // no file has a negative offset
       HLOCAL block = nullptr;
       DWORD size = 0;
-      const int result = ReadFileFrom(source, static_cast<std::uint64_t>(length), &block, &size);
+      const int result = ReadFileWhole(source, static_cast<std::uint64_t>(length), &block, &size);
       if (result != kResultSuccess) return result;
       const UniqueLocal fileBlock(block);  // freed on every way out
       // A fixed block's handle is its address; the bytes read bound the data.

@@ -50,10 +50,10 @@ bool ReadHead(const Char* path, std::uint64_t offset, std::uint8_t* buffer, std:
 
 }  // namespace
 
-int ReadFileFrom(const char* path, std::uint64_t offset, HLOCAL* block, DWORD* length) {
+int ReadFileWhole(const char* path, std::uint64_t offset, HLOCAL* block, DWORD* length) {
   return ReadFrom(path, offset, block, length);
 }
-int ReadFileFrom(const wchar_t* path, std::uint64_t offset, HLOCAL* block, DWORD* length) {
+int ReadFileWhole(const wchar_t* path, std::uint64_t offset, HLOCAL* block, DWORD* length) {
   return ReadFrom(path, offset, block, length);
 }
 bool ReadFileHead(const char* path, std::uint64_t offset, std::uint8_t* buffer, std::size_t count) {

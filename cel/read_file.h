@@ -14,13 +14,8 @@
 // offset to the end); on success the block's size. A file shorter than the
 // length wanted leaves the block's tail zero. Returns 0, 4 (no memory; block
 // null) or 6 (the file did not open; block and length untouched).
-int ReadFileFrom(const char* path, std::uint64_t offset, HLOCAL* block, DWORD* length);
-int ReadFileFrom(const wchar_t* path, std::uint64_t offset, HLOCAL* block, DWORD* length);
-
-// The same from the file's first byte.
-inline int ReadFileWhole(const char* path, HLOCAL* block, DWORD* length) {
-  return ReadFileFrom(path, 0, block, length);
-}
+int ReadFileWhole(const char* path, std::uint64_t offset, HLOCAL* block, DWORD* length);
+int ReadFileWhole(const wchar_t* path, std::uint64_t offset, HLOCAL* block, DWORD* length);
 
 // Up to count bytes from offset into buffer, the rest zero; false when the
 // file does not open.

@@ -9,6 +9,7 @@
 
 #include "fuzz/fuzz_support.h"
 #include "palette/cnf.h"
+#include "palette/folder_search.h"
 #include "palette/line_buffer.h"
 #include "palette/text_utils.h"
 
@@ -62,8 +63,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     char part[kPathBufferSize];
     std::memcpy(part, line, std::strlen(line) + 1);
     GetPathPart(part, PathPart::Folder, next);
-    char composed[kPathBufferSize];
-    ComposePath(composed, sizeof composed, part, name);
+    std::string composed;
+    if (ComposeFolderPath<char>(part, name, kPathBufferSize - 1, &composed) &&
+        composed.size() > kPathBufferSize - 1)
+      std::abort();
     std::memcpy(part, line, std::strlen(line) + 1);
     GetPathPart(part, PathPart::FileName, next);
     CutAtBlank(part, next);

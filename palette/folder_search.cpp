@@ -266,12 +266,6 @@ PaletteSearchResult<Char> FolderCache<Char>::Find(FolderAccess<Char>& access,
 }
 
 template <typename Char>
-void FolderCache<Char>::Clear() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  folders_.clear();
-}
-
-template <typename Char>
 std::shared_ptr<const typename FolderCache<Char>::Snapshot> FolderCache<Char>::Lookup(
     const PathText<Char>& folder) {
   std::lock_guard<std::mutex> lock(mutex_);

@@ -132,7 +132,6 @@ class FolderCache {
   PaletteSearchResult<Char> Find(FolderAccess<Char>& access, const PathText<Char>& folder,
                                  const PathText<Char>& celName, PathLimits limits,
                                  std::size_t paletteBytes = 0);
-  void Clear();
 
  private:
   struct CnfRecord {

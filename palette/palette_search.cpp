@@ -74,7 +74,7 @@ class SystemFolders : public FolderAccess<Char> {
             std::vector<std::uint8_t>* bytes) override {
     HLOCAL block = nullptr;
     DWORD length = static_cast<DWORD>(wanted);
-    if (ReadFileFrom(path.c_str(), 0, &block, &length) != 0) return false;
+    if (ReadFileWhole(path.c_str(), 0, &block, &length) != 0) return false;
     const UniqueLocal owner(block);
     const auto* data = static_cast<const std::uint8_t*>(block);
     try {
@@ -208,9 +208,4 @@ bool ReadCelPalette(const char* celPath, std::size_t wanted, std::string* path,
 bool ReadCelPalette(const wchar_t* celPath, std::size_t wanted, std::wstring* path,
                     std::vector<std::uint8_t>* bytes) {
   return ReadPalette(celPath, wanted, path, bytes);
-}
-
-void ForgetPaletteFolders() {
-  AnsiFolders().Clear();
-  WideFolders().Clear();
 }

@@ -30,6 +30,3 @@ bool ReadCelPalette(const char* celPath, std::size_t wanted, std::string* path,
                     std::vector<std::uint8_t>* bytes);
 bool ReadCelPalette(const wchar_t* celPath, std::size_t wanted, std::wstring* path,
                     std::vector<std::uint8_t>* bytes);
-
-// Forgets what earlier calls read.
-void ForgetPaletteFolders();

@@ -100,17 +100,3 @@ std::int32_t ParseDecimal(const char* text, const NextChar& next) {
   if (negative) value = 0u - value;
   return static_cast<std::int32_t>(value);
 }
-
-bool ComposePath(char* out, std::size_t outSize, const char* folder, const char* name) {
-  if (out == nullptr || outSize == 0) return false;
-  out[0] = '\0';
-  const std::size_t folderLength = std::strlen(folder);
-  const std::size_t nameLength = std::strlen(name);
-  const std::size_t length = folderLength + 1 + nameLength;
-  // A path cut short would name another file; one that does not fit is not a path.
-  if (length >= outSize || length >= kPathBufferSize) return false;
-  std::memcpy(out, folder, folderLength);
-  out[folderLength] = '\\';
-  std::memcpy(out + folderLength + 1, name, nameLength + 1);
-  return true;
-}

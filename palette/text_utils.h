@@ -33,8 +33,3 @@ void CutAtBlank(char* text, const NextChar& next);
 // An optional '-' or '+' and decimal digits; stops at the first other
 // character. Wraps modulo 2^32 rather than failing.
 std::int32_t ParseDecimal(const char* text, const NextChar& next);
-
-// Composes folder, a backslash and name into out ("%s\%s"). A result that
-// does not fit whole in outSize bytes (or in a path buffer) is not written:
-// out is left empty and the answer is false.
-bool ComposePath(char* out, std::size_t outSize, const char* folder, const char* name);

@@ -89,6 +89,28 @@ TEST(FindPaletteInFolder, PathsLongerThanTheLimitsAreSkipped) {
   EXPECT_EQ(Uncached(folders, "set", "body.cel", {9, 100}), "set\\pal-long.kcf");
 }
 
+TEST(ComposeFolderPath, JoinsWithOneBackslashAndNeverCuts) {
+  std::string out = "stale";
+  EXPECT_TRUE(ComposeFolderPath<char>("C:\\set", "*.cnf", 259, &out));
+  EXPECT_EQ(out, "C:\\set\\*.cnf");
+  // Nothing is normalised: a drive root doubles its separator, an empty
+  // folder leaves a leading one.
+  EXPECT_TRUE(ComposeFolderPath<char>("C:\\", "*.cnf", 259, &out));
+  EXPECT_EQ(out, "C:\\\\*.cnf");
+  EXPECT_TRUE(ComposeFolderPath<char>("", "a.kcf", 259, &out));
+  EXPECT_EQ(out, "\\a.kcf");
+  const std::string folder(250, 'f');
+  EXPECT_TRUE(ComposeFolderPath<char>(folder, "12345678", 259, &out));
+  EXPECT_EQ(out.size(), 259u);
+  out = "kept";
+  EXPECT_FALSE(ComposeFolderPath<char>(folder, "123456789", 259, &out));
+  EXPECT_EQ(out, "kept");
+  std::wstring wide;
+  EXPECT_TRUE(ComposeFolderPath<wchar_t>(L"\u30e0", L"a.kcf", 7, &wide));
+  EXPECT_EQ(wide, L"\u30e0\\a.kcf");
+  EXPECT_FALSE(ComposeFolderPath<wchar_t>(L"\u30e0", L"ab.kcf", 7, &wide));
+}
+
 TEST(MatchesExtension, TheNameOrItsShortAliasEndsInTheExtension) {
   EXPECT_TRUE(MatchesExtension(ListedFile<char>{"Set.CnF", ""}, ".cnf"));
   EXPECT_TRUE(MatchesExtension(ListedFile<char>{".cnf", ""}, ".cnf"));

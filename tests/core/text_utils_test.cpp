@@ -109,30 +109,6 @@ TEST(Tokens, ParseDecimal) {
   for (const Case& c : cases) EXPECT_EQ(ParseDecimal(c.text, NextByte), c.value) << c.text;
 }
 
-TEST(ComposePath, JoinsWithOneBackslashAndNeverCuts) {
-  char out[kPathBufferSize] = "stale";
-  EXPECT_TRUE(ComposePath(out, sizeof out, "C:\\set", "*.cnf"));
-  EXPECT_STREQ(out, "C:\\set\\*.cnf");
-  // Nothing is normalised: a drive root doubles its separator, an empty
-  // folder leaves a leading one.
-  EXPECT_TRUE(ComposePath(out, sizeof out, "C:\\", "*.cnf"));
-  EXPECT_STREQ(out, "C:\\\\*.cnf");
-  EXPECT_TRUE(ComposePath(out, sizeof out, "", "a.kcf"));
-  EXPECT_STREQ(out, "\\a.kcf");
-
-  const std::string folder(250, 'f');
-  EXPECT_TRUE(ComposePath(out, sizeof out, folder.c_str(), "12345678"));
-  EXPECT_EQ(std::string(out).size(), 259u);
-  EXPECT_FALSE(ComposePath(out, sizeof out, folder.c_str(), "123456789"));
-  EXPECT_STREQ(out, "");
-  // The destination's own size counts as well.
-  char small[8] = "stale";
-  EXPECT_TRUE(ComposePath(small, sizeof small, "ab", "cdef"));
-  EXPECT_STREQ(small, "ab\\cdef");
-  EXPECT_FALSE(ComposePath(small, sizeof small, "ab", "cdefg"));
-  EXPECT_STREQ(small, "");
-}
-
 TEST(SamePlainNameNoCase, OnlyLettersDigitsDotsAndUnderscoresArePlain) {
   struct Case {
     const char* a;
