@@ -47,7 +47,9 @@ struct DollConfig {
 
 // The quick test on a file's first bytes (kDollClaimWindow at most): no zero
 // byte, and at least one line that starts with '#' and a digit, '%' and a
-// name ending in ".kcf", or '(' and a digit.
+// name ending in ".kcf", or '(' and a digit. Zero bytes that last to the
+// window's end are the padding a host puts after a short file, not part of
+// it.
 bool LooksLikeDollConfig(ByteView head);
 
 // Reads the whole text; lines may end in CR LF, LF or CR.
