@@ -1,5 +1,6 @@
 // The host tool's parts that need no plug-in: command line, result texts,
-// bitmap reading, file patterns, contact sheet layout and image encoding.
+// bitmap reading, file patterns, output names, contact sheet layout and
+// image encoding.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,9 +10,11 @@
 #include <vector>
 
 #include "dib_image.h"
+#include "file_list.h"
 #include "image_encode.h"
 #include "name_pattern.h"
 #include "options.h"
+#include "output_names.h"
 #include "result_codes.h"
 #include "sheet_layout.h"
 
@@ -120,6 +123,20 @@ TEST(ToolCommandLine, Errors) {
             "--grid-x: not a 32-bit number: ten");
   EXPECT_EQ(ParseCommandLine({"-o", "", "a.cel"}).error, "--out needs a folder");
   EXPECT_NE(ParseCommandLine({"--info", "--sheet", "s.png", "a.cel"}).error, "");
+}
+
+TEST(ToolCommandLine, DollTakesNoValueAndNoMemoryInput) {
+  ParsedCommandLine p = ParseCommandLine({"a.cel"});
+  EXPECT_FALSE(p.options.doll);
+  p = ParseCommandLine({"--doll", "-r", "--bmp", "--sheet", "s.png", "sets"});
+  ASSERT_EQ(p.error, "");
+  EXPECT_TRUE(p.options.doll && p.options.recursive && p.options.bmp);
+  EXPECT_EQ(p.options.inputs, (std::vector<std::string>{"sets"}));
+  // Probing a configuration's size is served; its bytes in memory are not.
+  EXPECT_EQ(ParseCommandLine({"--doll", "--info", "a.cnf"}).error, "");
+  EXPECT_EQ(ParseCommandLine({"--doll=1", "a.cnf"}).error, "--doll takes no value");
+  EXPECT_EQ(ParseCommandLine({"--memory", "--doll", "a.cnf"}).error, kDollNeedsNames);
+  EXPECT_NE(std::string(UsageText()).find("--doll"), std::string::npos);
 }
 
 TEST(ToolCommandLine, Numbers) {
@@ -284,6 +301,46 @@ TEST(ToolPatterns, ListsAndWildcards) {
   EXPECT_TRUE(MatchesPattern("x", "**"));
   EXPECT_TRUE(MatchesAnyPattern("pic.JPEG", SplitPatterns("*.jpg;*.jpeg")));
   EXPECT_FALSE(MatchesAnyPattern("pic.png", SplitPatterns("*.jpg;*.jpeg")));
+}
+
+TEST(ToolPatterns, OnlyAConfigurationPatternMakesADollPlugin) {
+  EXPECT_TRUE(ServesDolls({"*.cnf"}));
+  EXPECT_TRUE(ServesDolls({"*.CNF"}));
+  EXPECT_TRUE(ServesDolls(SplitPatterns("*.cel; *.Cnf")));
+  EXPECT_FALSE(ServesDolls({"*.cel"}));
+  EXPECT_FALSE(ServesDolls({}));
+  // Patterns that would take configuration files among others are not a doll plug-in's.
+  EXPECT_FALSE(ServesDolls({"*"}));
+  EXPECT_FALSE(ServesDolls({"*.*"}));
+  EXPECT_FALSE(ServesDolls({"*.cn?"}));
+  EXPECT_FALSE(ServesDolls({"x*.cnf"}));
+}
+
+// ----------------------------------------------------------- output names
+
+TEST(ToolOutputNames, PicturesGoBelowTheFolderWithTheirExtension) {
+  EXPECT_EQ(OutputPath("out", "body", false), "out\\body.png");
+  EXPECT_EQ(OutputPath("out\\", "loose\\moon", true), "out\\loose\\moon.bmp");
+}
+
+TEST(ToolOutputNames, EachPageOfADollHasItsOwnFileAndLabel) {
+  // The stem comes from the configuration's name as the file list makes it:
+  // only the last extension goes, so a name of several dots keeps the others.
+  const InputList list = CollectInputs({"sets\\mira.cnf", "sets\\my.doll.v2.cnf"}, {}, false);
+  ASSERT_EQ(list.files.size(), 2u);
+  EXPECT_EQ(list.files[0].outputStem, "mira");
+  EXPECT_EQ(list.files[1].outputStem, "my.doll.v2");
+  for (int page = 0; page < 10; ++page) {
+    const std::string n = std::to_string(page);
+    EXPECT_EQ(OutputPath("out", DollPageStem(list.files[0].outputStem, page), false),
+              "out\\mira.set" + n + ".png");
+    EXPECT_EQ(OutputPath("out", DollPageStem(list.files[1].outputStem, page), true),
+              "out\\my.doll.v2.set" + n + ".bmp");
+    EXPECT_EQ(DollPageLabel(list.files[0].label, page), "sets\\mira.cnf set" + n);
+  }
+  // A set in a sub-folder keeps its place below the output folder.
+  EXPECT_EQ(OutputPath("out", DollPageStem("girls\\mira", 3), false), "out\\girls\\mira.set3.png");
+  EXPECT_EQ(DollPageLabel("girls\\mira.cnf", 9), "girls\\mira.cnf set9");
 }
 
 // ----------------------------------------------------------- contact sheet

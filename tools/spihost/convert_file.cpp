@@ -1,7 +1,9 @@
 #include "convert_file.h"
 
 #include <cstring>
+#include <utility>
 
+#include "doll/doll_config.h"
 #include "file_io.h"
 #include "plugin/owners.h"
 #include "result_codes.h"
@@ -75,6 +77,34 @@ bool QueryInfo(const PluginLibrary& plugin, const Source& source, FileReport& re
   return true;
 }
 
+// Takes over the two blocks of a picture call that returned code: frees
+// them, and reads the bitmap into report (ok, or its failure).
+void TakeBitmap(const char* call, int code, HLOCAL infoHandle, HLOCAL pixelHandle,
+                FileReport& report) {
+  if (code != kResultSuccess) {
+    // On failure the handles are not the host's to free.
+    report.failure = Failed(call, code);
+    return;
+  }
+  const UniqueLocal infoBlock(infoHandle);
+  const UniqueLocal pixelBlock(pixelHandle);
+  if (infoHandle == nullptr || pixelHandle == nullptr) {
+    report.failure = std::string(call) + " returned 0 without both bitmap blocks";
+    return;
+  }
+  const LockedLocal infoBytes(infoBlock.get());
+  const LockedLocal pixelBytes(pixelBlock.get());
+  DibReadResult dib =
+      ReadDib(infoBytes.Bytes(), infoBytes.Size(), pixelBytes.Bytes(), pixelBytes.Size());
+  if (!dib.ok) {
+    report.failure = std::string("unusable bitmap from ") + call + ": " + dib.error;
+    return;
+  }
+  report.bitmapDepth = dib.bitCount;
+  report.picture = std::move(dib.image);
+  report.ok = true;
+}
+
 }  // namespace
 
 FileReport ProbeFile(const PluginLibrary& plugin, const std::string& path, bool memory) {
@@ -95,27 +125,41 @@ FileReport DecodeFile(const PluginLibrary& plugin, const std::string& path, bool
   HLOCAL pixelHandle = nullptr;
   const int code = plugin.GetPicture(source.Argument(), source.length, source.Flags(), &infoHandle,
                                      &pixelHandle);
-  if (code != kResultSuccess) {
-    // On failure the handles are not the host's to free.
-    report.failure = Failed("GetPicture", code);
-    return report;
-  }
-  const UniqueLocal infoBlock(infoHandle);
-  const UniqueLocal pixelBlock(pixelHandle);
-  if (infoHandle == nullptr || pixelHandle == nullptr) {
-    report.failure = "GetPicture returned 0 without both bitmap blocks";
-    return report;
-  }
-  const LockedLocal infoBytes(infoBlock.get());
-  const LockedLocal pixelBytes(pixelBlock.get());
-  DibReadResult dib =
-      ReadDib(infoBytes.Bytes(), infoBytes.Size(), pixelBytes.Bytes(), pixelBytes.Size());
-  if (!dib.ok) {
-    report.failure = "unusable bitmap from GetPicture: " + dib.error;
-    return report;
-  }
-  report.bitmapDepth = dib.bitCount;
-  report.picture = std::move(dib.image);
-  report.ok = true;
+  TakeBitmap("GetPicture", code, infoHandle, pixelHandle, report);
   return report;
+}
+
+FileReport DecodeDoll(const PluginLibrary& plugin, const std::string& path,
+                      const std::function<void(int page, FileReport& report)>& onPage) {
+  FileReport whole;
+  Source source;
+  if (!Prepare(plugin, path, false, source, whole)) return whole;
+  if (!QueryInfo(plugin, source, whole)) return whole;
+  whole.ok = true;
+
+  const char* pageExport = plugin.DollPageExport();
+  if (pageExport == nullptr) {
+    // A plug-in that shows only page 0, through the plain picture call.
+    FileReport page = whole;
+    page.ok = false;
+    HLOCAL infoHandle = nullptr;
+    HLOCAL pixelHandle = nullptr;
+    const int code = plugin.GetPicture(source.Argument(), 0, kInputFile, &infoHandle, &pixelHandle);
+    TakeBitmap("GetPicture", code, infoHandle, pixelHandle, page);
+    onPage(0, page);
+    return whole;
+  }
+  // Page by page until the plug-in says there are no more; the bound keeps a
+  // plug-in that never says so from being asked forever.
+  for (int number = 0; number < kDollPageLimit; ++number) {
+    FileReport page = whole;
+    page.ok = false;
+    HLOCAL infoHandle = nullptr;
+    HLOCAL pixelHandle = nullptr;
+    const int code = plugin.GetDollPage(source.fullPath, number, &infoHandle, &pixelHandle);
+    if (code == kResultNotServed && number > 0) break;
+    TakeBitmap(pageExport, code, infoHandle, pixelHandle, page);
+    onPage(number, page);
+  }
+  return whole;
 }

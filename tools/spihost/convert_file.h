@@ -3,6 +3,7 @@
 // and freed with LocalFree.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "dib_image.h"
@@ -21,3 +22,12 @@ struct FileReport {
 FileReport ProbeFile(const PluginLibrary& plugin, const std::string& path, bool memory);
 // The whole road, ending in the picture as RGB.
 FileReport DecodeFile(const PluginLibrary& plugin, const std::string& path, bool memory);
+
+// A doll's configuration file, by name: IsSupported and GetPictureInfo once
+// (the report returned; not ok when either fails and no page was asked),
+// then each page through the plug-in's page export from page 0 until it
+// answers -1, or page 0 alone through GetPicture when it has none. onPage
+// gets each page's report (ok with its picture, or its failure), the
+// picture information copied from the configuration's.
+FileReport DecodeDoll(const PluginLibrary& plugin, const std::string& path,
+                      const std::function<void(int page, FileReport& report)>& onPage);

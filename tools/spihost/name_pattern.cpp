@@ -53,3 +53,13 @@ bool MatchesAnyPattern(const std::string& name, const std::vector<std::string>& 
     if (MatchesPattern(name, pattern)) return true;
   return false;
 }
+
+bool ServesDolls(const std::vector<std::string>& patterns) {
+  for (const std::string& pattern : patterns) {
+    if (pattern.size() != 5) continue;
+    std::string folded;
+    for (char c : pattern) folded += Fold(c);
+    if (folded == "*.cnf") return true;
+  }
+  return false;
+}

@@ -14,3 +14,7 @@ bool MatchesPattern(const std::string& name, const std::string& pattern);
 
 // True when name matches one of the patterns of the list.
 bool MatchesAnyPattern(const std::string& name, const std::vector<std::string>& patterns);
+
+// True when one of a plug-in's patterns is "*.cnf" (in any case): the
+// plug-in shows the doll that a KiSS set's configuration file dresses.
+bool ServesDolls(const std::vector<std::string>& patterns);

@@ -34,6 +34,9 @@ void SortSettings(Options& options) {
 
 }  // namespace
 
+const char* const kDollNeedsNames =
+    "a doll plug-in reads the set's files by name, so --memory cannot serve it";
+
 bool ParseNumber(const std::string& text, std::uint32_t& value) {
   std::size_t i = 0;
   const bool negative = !text.empty() && text[0] == '-';
@@ -129,6 +132,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
       ok = flag(options.recursive);
     } else if (arg == "--info") {
       ok = flag(options.info);
+    } else if (arg == "--doll") {
+      ok = flag(options.doll);
     } else {
       known = false;
       for (const SettingOption& setting : kSettingOptions) {
@@ -155,6 +160,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     parsed.error = "--out needs a folder";
   } else if (options.info && !options.sheetPath.empty()) {
     parsed.error = "--info decodes nothing, so it makes no contact sheet";
+  } else if (options.doll && options.memory) {
+    parsed.error = kDollNeedsNames;
   }
   return parsed;
 }
@@ -188,6 +195,16 @@ const char* UsageText() {
          "                     picture information; decode and write nothing\n"
          "  --sheet FILE.png   also write a contact sheet: every decoded picture side by\n"
          "                     side, each labelled with its file name\n"
+         "  --doll             show KiSS sets: each FILE is a set's configuration file\n"
+         "                     (*.cnf), a FOLDER stands for the *.cnf files in it, and\n"
+         "                     each page (set) 0 to 9 of the doll is written as\n"
+         "                     NAME.set0.png, NAME.set1.png, ... (sheet labels\n"
+         "                     \"NAME.cnf set0\", ...), asked of the plug-in's\n"
+         "                     GetDollPageW until it answers -1 (page 0 alone through\n"
+         "                     GetPicture when it has no GetDollPage). Default plug-in:\n"
+         "                     tamsadoll.spi (tamsadoll.sph) beside spihost.exe, else\n"
+         "                     the build's. A plug-in whose file pattern is *.cnf is\n"
+         "                     taken this way without --doll\n"
          "\n"
          "display settings for this run, restored when it ends (registry key\n"
          "HKEY_CURRENT_USER\\Software\\Belvarod\\Susie\\Plug-in\\Tamsa, REG_DWORD values):\n"

@@ -19,6 +19,7 @@ struct Options {
   bool memory = false;
   bool recursive = false;
   bool info = false;
+  bool doll = false;  // configuration files through a doll plug-in, one picture per page
   bool help = false;
   std::vector<SettingOverride> settings;  // in the order AlphaType .. GridSizeY
   std::vector<std::string> inputs;
@@ -30,6 +31,9 @@ struct ParsedCommandLine {
 };
 
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// Why --memory and a doll do not go together.
+extern const char* const kDollNeedsNames;
 
 // Decimal, or hexadecimal after "0x"; a leading '-' stores the two's
 // complement. False when the text is not a number or does not fit 32 bits.

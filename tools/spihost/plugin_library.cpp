@@ -7,6 +7,20 @@ namespace {
 // The plug-in may report progress; the host never asks it to stop.
 int CALLBACK IgnoreProgress(int, int, LONG_PTR) { return 0; }
 
+template <typename Fn>
+Fn Export(HMODULE module, const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+std::wstring Widened(const std::string& text) {
+  const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+  if (length <= 0) return std::wstring();
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], length);
+  wide.resize(static_cast<std::size_t>(length - 1));
+  return wide;
+}
+
 }  // namespace
 
 bool PluginLibrary::Load(const std::string& path, std::string& error) {
@@ -30,6 +44,8 @@ bool PluginLibrary::Load(const std::string& path, std::string& error) {
     error = path + " reports interface \"" + version + "\", not an import plug-in (\"00IN\")";
     return false;
   }
+  getDollPage_ = Export<GetDollPageFn>(module_->module, "GetDollPage");
+  getDollPageW_ = Export<GetDollPageWFn>(module_->module, "GetDollPageW");
   return true;
 }
 
@@ -67,4 +83,20 @@ int PluginLibrary::GetPicture(const char* source, LONG_PTR length, UINT flags, H
   *infoBlock = nullptr;
   *pixelBlock = nullptr;
   return module_->getPicture(source, length, flags, infoBlock, pixelBlock, IgnoreProgress, 0);
+}
+
+const char* PluginLibrary::DollPageExport() const {
+  return getDollPageW_ != nullptr  ? "GetDollPageW"
+         : getDollPage_ != nullptr ? "GetDollPage"
+                                   : nullptr;
+}
+
+int PluginLibrary::GetDollPage(const std::string& fullPath, int page, HLOCAL* infoBlock,
+                               HLOCAL* pixelBlock) const {
+  *infoBlock = nullptr;
+  *pixelBlock = nullptr;
+  if (getDollPageW_ != nullptr)
+    return getDollPageW_(Widened(fullPath).c_str(), page, infoBlock, pixelBlock);
+  if (getDollPage_ != nullptr) return getDollPage_(fullPath.c_str(), page, infoBlock, pixelBlock);
+  return kResultNotServed;
 }

@@ -33,6 +33,18 @@ class PluginLibrary {
   int GetPicture(const char* source, LONG_PTR length, UINT flags, HLOCAL* infoBlock,
                  HLOCAL* pixelBlock) const;
 
+  // A doll plug-in's GetDollPageW (or, without it, GetDollPage): page 0 to 9
+  // of the configuration file at fullPath, -1 for a page past the last.
+  // Null when the plug-in has neither.
+  const char* DollPageExport() const;
+  int GetDollPage(const std::string& fullPath, int page, HLOCAL* infoBlock,
+                  HLOCAL* pixelBlock) const;
+
  private:
+  using GetDollPageFn = int(WINAPI*)(LPCSTR, int, HLOCAL*, HLOCAL*);
+  using GetDollPageWFn = int(WINAPI*)(LPCWSTR, int, HLOCAL*, HLOCAL*);
+
   std::unique_ptr<PluginModule> module_;
+  GetDollPageFn getDollPage_ = nullptr;
+  GetDollPageWFn getDollPageW_ = nullptr;
 };

@@ -15,6 +15,7 @@
 #include "image_encode.h"
 #include "name_pattern.h"
 #include "options.h"
+#include "output_names.h"
 #include "plugin_library.h"
 #include "settings_override.h"
 #include "sheet_layout.h"
@@ -31,14 +32,21 @@ constexpr std::size_t kProgressLinesFrom = 50;
 
 // A process loads only plug-ins of its own width: 64-bit hosts take *.sph files.
 constexpr const char* kOwnPluginFile = sizeof(void*) == 8 ? "tamsa.sph" : "tamsa.spi";
+constexpr const char* kOwnDollPluginFile = sizeof(void*) == 8 ? "tamsadoll.sph" : "tamsadoll.spi";
 
-std::string DefaultPluginPath() {
+// The plug-in beside spihost.exe, or the one of the build that made it.
+std::string DefaultPluginPath(bool doll) {
+  const char* file = doll ? kOwnDollPluginFile : kOwnPluginFile;
   char exe[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, exe, MAX_PATH);
   const std::string folder = FolderOf(exe);
-  const std::string beside = folder.empty() ? kOwnPluginFile : folder + "\\" + kOwnPluginFile;
+  const std::string beside = folder.empty() ? file : folder + "\\" + file;
+  if (GetFileAttributesA(beside.c_str()) != INVALID_FILE_ATTRIBUTES) return beside;
 #ifdef SPIHOST_BUILD_PLUGIN
-  if (GetFileAttributesA(beside.c_str()) == INVALID_FILE_ATTRIBUTES) return SPIHOST_BUILD_PLUGIN;
+  if (!doll) return SPIHOST_BUILD_PLUGIN;
+#endif
+#ifdef SPIHOST_BUILD_DOLL_PLUGIN
+  if (doll && SPIHOST_BUILD_DOLL_PLUGIN[0] != '\0') return SPIHOST_BUILD_DOLL_PLUGIN;
 #endif
   return beside;
 }
@@ -47,11 +55,6 @@ std::string DefaultPluginPath() {
 std::string Backslashed(std::string path) {
   std::replace(path.begin(), path.end(), '/', '\\');
   return path;
-}
-
-std::string OutputPath(const std::string& folder, const std::string& stem, bool bmp) {
-  const std::string separator = folder.back() == '\\' ? "" : "\\";
-  return folder + separator + stem + (bmp ? ".bmp" : ".png");
 }
 
 // A counter on the console's line, or a line now and then when the output
@@ -113,9 +116,32 @@ void PrintPictureInfo(const std::string& label, const FileReport& report) {
   Line(text);
 }
 
+// Writes the picture below the output folder, reports it and keeps its
+// thumbnail for the sheet; false, reported, when it cannot be written.
+bool WritePicture(const Options& options, const std::string& label, const std::string& stem,
+                  const FileReport& report, std::vector<SheetEntry>& sheet) {
+  const std::string output = OutputPath(Backslashed(options.outFolder), stem, options.bmp);
+  ByteBuffer encoded;
+  const bool encodedOk =
+      options.bmp ? EncodeBmp(report.picture, encoded) : EncodePng(report.picture, encoded);
+  if (!encodedOk) {
+    Line("failed  " + label + ": cannot encode the picture");
+    return false;
+  }
+  std::string error;
+  if (!WriteWhole(output, encoded, error)) {
+    Line("failed  " + label + ": " + error);
+    return false;
+  }
+  Line("ok      " + label + " -> " + output + "  (" + Describe(report) + ")");
+  if (!options.sheetPath.empty())
+    sheet.push_back(SheetEntry{label, Thumbnail(report.picture, kSheetThumbnailSide)});
+  return true;
+}
+
 int Run(const Options& options) {
   const std::string pluginPath =
-      FullPath(options.pluginPath.empty() ? DefaultPluginPath() : options.pluginPath);
+      FullPath(options.pluginPath.empty() ? DefaultPluginPath(options.doll) : options.pluginPath);
   PluginLibrary plugin;
   std::string error;
   if (!plugin.Load(pluginPath, error)) {
@@ -134,6 +160,14 @@ int Run(const Options& options) {
     return kExitUsage;
   }
 
+  // A doll plug-in is asked for pages of configuration files, whichever way it was chosen.
+  const bool dolls = options.doll || ServesDolls(patterns);
+  if (dolls && options.memory) {
+    std::fprintf(stderr, "spihost: %s\n", kDollNeedsNames);
+    return kExitUsage;
+  }
+  if (dolls) patterns = {"*.cnf"};
+
   if (options.info) {
     PrintPluginInfo(plugin, pluginPath);
   } else {
@@ -143,6 +177,8 @@ int Run(const Options& options) {
   const InputList inputs = CollectInputs(options.inputs, patterns, options.recursive);
   for (const std::string& problem : inputs.problems) Line("failed  " + problem);
   std::size_t failed = inputs.problems.size();
+  // Each line of the report that says ok or failed: a file, or a doll's page.
+  std::size_t total = inputs.problems.size();
 
   std::vector<SheetEntry> sheet;
   Progress progress(inputs.files.size());
@@ -150,6 +186,7 @@ int Run(const Options& options) {
   for (const InputFile& file : inputs.files) {
     progress.Step(done++);
     if (options.info) {
+      ++total;
       const FileReport report = ProbeFile(plugin, file.path, options.memory);
       if (report.ok) {
         PrintPictureInfo(file.label, report);
@@ -159,30 +196,33 @@ int Run(const Options& options) {
       }
       continue;
     }
-    FileReport report = DecodeFile(plugin, file.path, options.memory);
+    if (dolls) {
+      const FileReport doll = DecodeDoll(plugin, file.path, [&](int page, FileReport& report) {
+        ++total;
+        const std::string label = DollPageLabel(file.label, page);
+        if (!report.ok) {
+          Line("failed  " + label + ": " + report.failure);
+          ++failed;
+        } else if (!WritePicture(options, label, DollPageStem(file.outputStem, page), report,
+                                 sheet)) {
+          ++failed;
+        }
+      });
+      if (!doll.ok) {
+        ++total;
+        Line("failed  " + file.label + ": " + doll.failure);
+        ++failed;
+      }
+      continue;
+    }
+    ++total;
+    const FileReport report = DecodeFile(plugin, file.path, options.memory);
     if (!report.ok) {
       Line("failed  " + file.label + ": " + report.failure);
       ++failed;
       continue;
     }
-    const std::string output =
-        OutputPath(Backslashed(options.outFolder), file.outputStem, options.bmp);
-    ByteBuffer encoded;
-    const bool encodedOk =
-        options.bmp ? EncodeBmp(report.picture, encoded) : EncodePng(report.picture, encoded);
-    if (!encodedOk) {
-      Line("failed  " + file.label + ": cannot encode the picture");
-      ++failed;
-      continue;
-    }
-    if (!WriteWhole(output, encoded, error)) {
-      Line("failed  " + file.label + ": " + error);
-      ++failed;
-      continue;
-    }
-    Line("ok      " + file.label + " -> " + output + "  (" + Describe(report) + ")");
-    if (!options.sheetPath.empty())
-      sheet.push_back(SheetEntry{file.label, Thumbnail(report.picture, kSheetThumbnailSide)});
+    if (!WritePicture(options, file.label, file.outputStem, report, sheet)) ++failed;
   }
   progress.Step(done);
   settings.Restore();
@@ -204,10 +244,11 @@ int Run(const Options& options) {
     }
   }
 
-  const std::size_t total = inputs.files.size() + inputs.problems.size();
-  Line("spihost: " + std::to_string(total - failed) + " of " + std::to_string(total) +
-       (options.info ? " files probed, " : " files converted, ") + std::to_string(failed) +
-       " failed");
+  const char* const counted = options.info ? " files probed, "
+                              : dolls      ? " pages converted, "
+                                           : " files converted, ";
+  Line("spihost: " + std::to_string(total - failed) + " of " + std::to_string(total) + counted +
+       std::to_string(failed) + " failed");
   return failed == 0 ? kExitOk : kExitSomeFailed;
 }
 
