@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# The main job: installs what is missing, cross-builds tamsa.spi and the host
-# tool spihost, and converts the project's sample KiSS set through the plug-in
-# under Wine: one PNG per cel in out/samples/ and a contact sheet of them all,
-# out/samples/contact-sheet.png.
+# The main job: installs what is missing, cross-builds tamsa.spi, the doll
+# plug-in tamsadoll.spi and the host tool spihost, and under Wine converts the
+# project's sample KiSS set through tamsa.spi (one PNG per cel in out/samples/
+# and a contact sheet of them all, out/samples/contact-sheet.png), then shows
+# the dressed doll through tamsadoll.spi (one PNG per page of
+# samples/mira/mira.cnf, out/samples/doll/mira.set0.png ..., and their sheet,
+# out/samples/doll-sheet.png).
 #
 #   scripts/run-samples.sh [--64] [--update-docs] [--build DIR]
-# --64 uses the 64-bit tamsa.sph and spihost under 64-bit Wine instead
-# (default build folder build/win64); --update-docs also copies the contact
-# sheet to docs/contact-sheet.png; --build names the cross-build folder
-# (default build/win).
+# --64 uses the 64-bit tamsa.sph, tamsadoll.sph and spihost under 64-bit Wine
+# instead (default build folder build/win64); --update-docs also copies the
+# contact sheet to docs/contact-sheet.png and the doll's page 0 to
+# docs/doll.png; --build names the cross-build folder (default build/win).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -26,7 +29,7 @@ while [ $# -gt 0 ]; do
       shift
       ;;
     -h | --help)
-      sed -n '2,11s/^# \{0,1\}//p' "$0"
+      sed -n '2,14s/^# \{0,1\}//p' "$0"
       exit 0
       ;;
     *)
@@ -38,19 +41,19 @@ while [ $# -gt 0 ]; do
 done
 
 if [ "$bits" -eq 64 ]; then
-  toolchain=cmake/mingw-x86_64.cmake plugin=tamsa.sph
+  toolchain=cmake/mingw-x86_64.cmake plugin=tamsa.sph doll_plugin=tamsadoll.sph
   build=${build:-build/win64}
 else
-  toolchain=cmake/mingw-i686.cmake plugin=tamsa.spi
+  toolchain=cmake/mingw-i686.cmake plugin=tamsa.spi doll_plugin=tamsadoll.spi
   build=${build:-build/win}
 fi
 
 bash scripts/setup.sh
 
-echo "== Windows build, $bits-bit ($plugin, spihost)"
+echo "== Windows build, $bits-bit ($plugin, $doll_plugin, spihost)"
 source scripts/build-tree.sh
 build_tree "$build" -DCMAKE_TOOLCHAIN_FILE=$toolchain -DCMAKE_BUILD_TYPE=Release \
-  --target tamsa_spi spihost
+  --target tamsa_spi tamsadoll_spi spihost
 
 source scripts/wine-env.sh
 # Its last word does not matter: a Wine that cannot start shows in the run below.
@@ -60,22 +63,34 @@ trap stop_wine_session EXIT
 out=out/samples
 rm -rf "$out"
 mkdir -p "$out"
-echo "== converting samples/mira through $plugin under $bits-bit Wine (slow where i386 is emulated)"
-# The report goes to a file, which no Wine service started along with the
+# Each report goes to a file, which no Wine service started along with the
 # tool can hold open after it has ended, as it could a pipe.
-log=$out/spihost.log
-status=0
-scripts/wine-run.sh "$build/tools/spihost/spihost.exe" --plugin "$build/plugin/$plugin" \
-  --recursive --out "$out" --sheet "$out/contact-sheet.png" samples/mira >"$log" 2>&1 || status=$?
-grep -v '^qemu-i386-static: warning' "$log" || true
-if [ "$status" -ne 0 ]; then
-  echo "run-samples: spihost failed (exit status $status)" >&2
-  exit 1
-fi
+run_spihost() {
+  local log=$1 status=0
+  shift
+  scripts/wine-run.sh "$build/tools/spihost/spihost.exe" "$@" >"$log" 2>&1 || status=$?
+  grep -v '^qemu-i386-static: warning' "$log" || true
+  if [ "$status" -ne 0 ]; then
+    echo "run-samples: spihost failed (exit status $status)" >&2
+    exit 1
+  fi
+}
+
+echo "== converting samples/mira through $plugin under $bits-bit Wine (slow where i386 is emulated)"
+run_spihost "$out/spihost.log" --plugin "$build/plugin/$plugin" \
+  --recursive --out "$out" --sheet "$out/contact-sheet.png" samples/mira
+
+# --doll without --plugin takes the doll plug-in of the build; the folder
+# stands for its configuration file mira.cnf, which labels the pages by its
+# name ("mira.cnf set0").
+echo "== dressing the doll of samples/mira/mira.cnf through $doll_plugin"
+run_spihost "$out/doll.log" --doll --out "$out/doll" --sheet "$out/doll-sheet.png" \
+  samples/mira
 
 if [ "$update_docs" -eq 1 ]; then
   mkdir -p docs
   cp "$out/contact-sheet.png" docs/contact-sheet.png
-  echo "run-samples: copied the contact sheet to docs/contact-sheet.png"
+  cp "$out/doll/mira.set0.png" docs/doll.png
+  echo "run-samples: copied the contact sheet to docs/contact-sheet.png and the doll to docs/doll.png"
 fi
-echo "run-samples: pictures in $out/, contact sheet $out/contact-sheet.png"
+echo "run-samples: pictures in $out/, contact sheets $out/contact-sheet.png and $out/doll-sheet.png"
