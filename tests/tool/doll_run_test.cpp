@@ -125,15 +125,11 @@ class DollRunTest : public ::testing::Test {
     return FromBlocks(info, pixels);
   }
 
-  static TempFolder* out;
-  static ToolRun* dollRun;
-  static ToolRun* folderRun;
-  static PluginModule* module;
+  static inline TempFolder* out = nullptr;
+  static inline ToolRun* dollRun = nullptr;
+  static inline ToolRun* folderRun = nullptr;
+  static inline PluginModule* module = nullptr;
 };
-TempFolder* DollRunTest::out = nullptr;
-ToolRun* DollRunTest::dollRun = nullptr;
-ToolRun* DollRunTest::folderRun = nullptr;
-PluginModule* DollRunTest::module = nullptr;
 
 TEST_F(DollRunTest, EveryPageIsWrittenAtTheConfigurationsSizeAsThePluginGivesIt) {
   EXPECT_EQ(dollRun->exitCode, 0u) << dollRun->output;
@@ -176,13 +172,7 @@ TEST_F(DollRunTest, TheSheetShowsEachPageWithItsLabel) {
     int y = 0;
     ASSERT_TRUE(FindIn(sheet, picture, x, y)) << "page " << page << " is not on the sheet";
     // The label "...doll.cnf setN" is wider than the picture and centred under it.
-    int dark = 0;
-    for (int ly = y + picture.height + 2; ly < y + picture.height + 24 && ly < sheet.height; ++ly)
-      for (int lx = x; lx < x + picture.width; ++lx) {
-        const std::uint8_t* p = &sheet.rgb[(static_cast<std::size_t>(ly) * sheet.width + lx) * 3];
-        if (p[0] + p[1] + p[2] < 3 * 110) ++dark;
-      }
-    EXPECT_GT(dark, 10) << "no label under page " << page;
+    EXPECT_GT(DarkPixelsUnder(sheet, picture, x, y), 10) << "no label under page " << page;
   }
 }
 

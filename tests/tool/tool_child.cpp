@@ -140,3 +140,13 @@ bool FindIn(const Picture& sheet, const Picture& picture, int& foundX, int& foun
     }
   return false;
 }
+
+int DarkPixelsUnder(const Picture& sheet, const Picture& picture, int x, int y) {
+  int dark = 0;
+  for (int ly = y + picture.height + 2; ly < y + picture.height + 24 && ly < sheet.height; ++ly)
+    for (int lx = x; lx < x + picture.width; ++lx) {
+      const std::uint8_t* p = &sheet.rgb[(static_cast<std::size_t>(ly) * sheet.width + lx) * 3];
+      if (p[0] + p[1] + p[2] < 3 * 110) ++dark;
+    }
+  return dark;
+}

@@ -35,6 +35,9 @@ Picture Load(const std::string& path);
 ::testing::AssertionResult SamePicture(const Picture& expected, const Picture& actual);
 // True when picture appears unchanged somewhere in sheet; where, in x and y.
 bool FindIn(const Picture& sheet, const Picture& picture, int& foundX, int& foundY);
+// Dark text pixels in the band below the picture found at x, y of the
+// sheet: its label.
+int DarkPixelsUnder(const Picture& sheet, const Picture& picture, int x, int y);
 
 bool Exists(const std::string& path);
 bool Contains(const std::string& text, const std::string& part);

@@ -149,14 +149,7 @@ TEST_F(ToolRunTest, ContactSheetHoldsEveryPictureWithALabelUnderIt) {
     int x = 0;
     int y = 0;
     ASSERT_TRUE(FindIn(sheet, picture, x, y)) << stem << " is not on the sheet";
-    // Dark text pixels in the band below the picture: its label.
-    int dark = 0;
-    for (int ly = y + picture.height + 2; ly < y + picture.height + 24 && ly < sheet.height; ++ly)
-      for (int lx = x; lx < x + picture.width; ++lx) {
-        const std::uint8_t* p = &sheet.rgb[(static_cast<std::size_t>(ly) * sheet.width + lx) * 3];
-        if (p[0] + p[1] + p[2] < 3 * 110) ++dark;
-      }
-    EXPECT_GT(dark, 10) << "no label under " << stem;
+    EXPECT_GT(DarkPixelsUnder(sheet, picture, x, y), 10) << "no label under " << stem;
   }
 }
 
