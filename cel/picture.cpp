@@ -7,40 +7,13 @@
 #include "cel/picture_palette.h"
 #include "cel/read_file.h"
 #include "plugin/export_guard.h"
+#include "plugin/host_block.h"
 #include "plugin/host_data.h"
 #include "plugin/owners.h"
 #include "plugin/plugin_api.h"
 #include "settings/settings_store.h"
 
 namespace {
-
-constexpr UINT kHostBlockFlags = LMEM_MOVEABLE | LMEM_ZEROINIT;  // 0x42
-
-// A block for the host, stored in the host's variable the moment it is
-// obtained. Unless kept, it is freed and the variable set back to null, so
-// a failed call leaves the host nothing.
-class HostBlock {
- public:
-  HostBlock(HLOCAL* variable, std::uint64_t size) : variable_(variable) {
-    *variable_ = LocalAlloc(kHostBlockFlags, static_cast<SIZE_T>(size));
-  }
-  ~HostBlock() {
-    if (!kept_ && *variable_ != nullptr) {
-      LocalFree(*variable_);
-      *variable_ = nullptr;
-    }
-  }
-  HostBlock(const HostBlock&) = delete;
-  HostBlock& operator=(const HostBlock&) = delete;
-
-  bool Obtained() const { return *variable_ != nullptr; }
-  HLOCAL Handle() const { return *variable_; }
-  void Keep() { kept_ = true; }
-
- private:
-  HLOCAL* variable_;
-  bool kept_ = false;
-};
 
 // The decoding of one cel's bytes; celPath (8-bit or wide) names its file
 // for the palette search, or is null for data handed over in memory.
