@@ -20,15 +20,20 @@ void PutEntry(std::uint8_t* table, std::size_t index, Rgb colour) {
 
 void BuildPaletteColours(std::uint8_t* table, unsigned depth, ByteView bytes,
                          const PaletteLayout& layout, std::uint32_t group) {
-  if (depth < 1 || depth > 8) return;
   // Only the first 1024 bytes are the palette as the table sees it.
-  if (bytes.size > kPaletteReadLength) bytes.size = kPaletteReadLength;
+  BuildPaletteColours(table, depth, bytes, layout, group, kPaletteReadLength);
+}
+
+void BuildPaletteColours(std::uint8_t* table, unsigned depth, ByteView bytes,
+                         const PaletteLayout& layout, std::uint32_t group, std::size_t readLimit) {
+  if (depth < 1 || depth > 8) return;
+  if (bytes.size > readLimit) bytes.size = readLimit;
   const unsigned entrySize = PaletteEntrySize(layout.bitsPerColour);
   const std::size_t count = std::size_t{1} << depth;
   std::uint64_t offset = PaletteGroupOffset(layout, group);
   for (std::size_t i = 0; i < count; ++i, offset += entrySize) {
     Rgb colour = {0, 0, 0};
-    if (offset + entrySize <= kPaletteReadLength) {
+    if (offset + entrySize <= readLimit) {
       const std::size_t at = static_cast<std::size_t>(offset);
       colour = entrySize == 3 ? ExpandColour24(bytes.At(at), bytes.At(at + 1), bytes.At(at + 2))
                               : ExpandColour12(bytes.At(at), bytes.At(at + 1));

@@ -17,6 +17,10 @@ constexpr std::size_t kRgbQuadSize = 4;
 // and those bytes are not read; bytes past the end of the view read as zero.
 void BuildPaletteColours(std::uint8_t* table, unsigned depth, ByteView bytes,
                          const PaletteLayout& layout, std::uint32_t group);
+// The same with another bound: entries whose bytes lie (even partly) beyond
+// readLimit are black.
+void BuildPaletteColours(std::uint8_t* table, unsigned depth, ByteView bytes,
+                         const PaletteLayout& layout, std::uint32_t group, std::size_t readLimit);
 
 // The built-in table of 16 colours, for 4-bit pictures without a palette.
 void BuildDefaultColours(std::uint8_t* table);

@@ -3,7 +3,9 @@
 // headers; the plug-in builds them from the system's own rules.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 // Case-insensitive comparison of two zero-terminated 8-bit strings, returning
 // 0 when equal. The plug-in hands in lstrcmpiA; native code an ASCII one.
@@ -72,3 +74,21 @@ class NextChar {
  private:
   bool lead_[256] = {};
 };
+
+// Whether the length characters at text end in suffix (ASCII), letters
+// compared without regard to case as ASCII folds them: how a file system
+// matches an extension in a pattern.
+template <typename Char>
+bool EndsWithNoCase(const Char* text, std::size_t length, const char* suffix) {
+  const std::size_t suffixLength = std::strlen(suffix);
+  if (length < suffixLength) return false;
+  const Char* tail = text + (length - suffixLength);
+  for (std::size_t i = 0; i < suffixLength; ++i) {
+    auto c = static_cast<std::uint32_t>(tail[i]);
+    auto e = static_cast<std::uint32_t>(static_cast<unsigned char>(suffix[i]));
+    if (c >= 'a' && c <= 'z') c -= 32;
+    if (e >= 'a' && e <= 'z') e -= 32;
+    if (c != e) return false;
+  }
+  return true;
+}

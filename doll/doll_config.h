@@ -31,7 +31,7 @@ struct DollCel {
 };
 
 struct DollPage {
-  std::int32_t group = 0;  // the palette group of the page
+  std::int32_t group = 0;         // the palette group of the page
   std::vector<DollPlace> places;  // position k: object k's place
 };
 

@@ -87,6 +87,17 @@ Bytes CnfInput(bool cp932, const std::string& text) {
   return Joined({static_cast<std::uint8_t>(cp932 ? 1 : 0)}, Text(text));
 }
 
+// doll_fuzz: the page, then records of a name (1-byte length) and its data
+// (3-byte length): the configuration first, then the set's files.
+Bytes DollRecord(const std::string& name, const Bytes& data) {
+  Bytes record = {static_cast<std::uint8_t>(name.size())};
+  record = Joined(record, Text(name));
+  record = Joined(
+      record, {static_cast<std::uint8_t>(data.size()), static_cast<std::uint8_t>(data.size() >> 8),
+               static_cast<std::uint8_t>(data.size() >> 16)});
+  return Joined(record, data);
+}
+
 // folder_search_fuzz: the options byte, then zero-separated records.
 struct FolderScript {
   std::uint8_t options = 0;
@@ -148,10 +159,12 @@ void SeedsFromFolder(const Seeds& seeds, const fs::path& folder) {
   std::vector<std::string> cels;
   std::vector<std::string> cnfs;
   std::vector<std::string> palettes;
+  std::vector<fs::path> setFiles;
   for (const fs::path& path : files) {
     const std::string name = path.filename().string();
     const std::string seed = set + "-" + name;
     const Bytes bytes = ReadFile(path);
+    if (HasExtension(name, ".cel") || HasExtension(name, ".kcf")) setFiles.push_back(path);
     if (HasExtension(name, ".cel")) {
       cels.push_back(name);
       seeds.Put("convert_fuzz", seed, ConvertInput(0, bytes));
@@ -174,6 +187,14 @@ void SeedsFromFolder(const Seeds& seeds, const fs::path& folder) {
     }
   }
   if (cels.empty() && cnfs.empty() && palettes.empty()) return;
+  // Each configuration with every cel and palette file of its folder.
+  for (const std::string& cnf : cnfs) {
+    Bytes files;
+    for (const fs::path& path : setFiles)
+      files = Joined(files, DollRecord(path.filename().string(), ReadFile(path)));
+    const Bytes text = ReadFile(folder / cnf);
+    seeds.Put("doll_fuzz", set + "-" + cnf, Joined(Joined({0}, DollRecord(cnf, text)), files));
+  }
   // A few of the cels are searched for each time: the target checks at most
   // a few dozen searches.
   auto findAll = [&] {
@@ -378,6 +399,28 @@ void EdgeCnfs(const Seeds& seeds) {
   for (const auto& [seed, text] : sjis) seeds.Put("cnf_fuzz", "edge-" + seed, CnfInput(true, text));
 }
 
+void EdgeDolls(const Seeds& seeds) {
+  const Bytes palette = kiss::PaletteFile(12, 16, 3, kiss::Entries12(Ramp12(48)));
+  const Bytes cel = kiss::HeadedCel(
+      0x20, 4, 5, 3, kiss::FourBitRows({1, 0, 3, 4, 5, 6, 7, 0, 9, 10, 11, 12, 13, 14, 15}, 5));
+  const Bytes glass =
+      kiss::HeadedCel(0x21, 32, 2, 1, kiss::AlphaRows({255, 0, 0, 128, 0, 255, 0, 255}));
+  const Bytes files = Joined(Joined(DollRecord("p.kcf", palette), DollRecord("a.cel", cel)),
+                             DollRecord("glass.cel", glass));
+  const std::vector<std::pair<std::string, std::string>> dolls = {
+      {"pages",
+       "(20,10)\n%p.kcf\n#0 a.cel *0 :0 2\n#1.5 A.CEL :1\n#2 glass.cel\n"
+       "$1 3,2 -2,-1 *\n 15,8\n$2 * 18,9\n"},
+      {"cr-only", "(9,9)\r%P.KCF\r#0 a.cel\r$0 -3,-3\r\t4,4\r"},
+      {"no-palette", "#3 a.cel ;no size, no palette line\n$0 1,1 2,2 3,3 4,4\n"},
+      {"huge-size", "(99999,3)\n%p.kcf\n#0 a.cel\n"},
+  };
+  for (std::uint8_t page = 0; page < 2; ++page)
+    for (const auto& doll : dolls)
+      seeds.Put("doll_fuzz", "edge-" + doll.first + "-" + std::to_string(page),
+                Joined(Joined({page}, DollRecord("set.cnf", Text(doll.second))), files));
+}
+
 void EdgeFolders(const Seeds& seeds) {
   auto put = [&](const std::string& seed, const FolderScript& script) {
     seeds.Put("folder_search_fuzz", "edge-" + seed, script.Input());
@@ -533,6 +576,7 @@ int main(int argc, char** argv) {
     const Seeds seeds(argv[first]);
     if (edges) {
       EdgeCels(seeds);
+      EdgeDolls(seeds);
       EdgePalettes(seeds);
       EdgeCnfs(seeds);
       EdgeFolders(seeds);

@@ -6,21 +6,6 @@
 
 namespace {
 
-template <typename Char>
-bool EndsWithNoCase(const PathText<Char>& name, const char* extension) {
-  const std::size_t length = std::strlen(extension);
-  if (name.size() < length) return false;
-  const std::size_t start = name.size() - length;
-  for (std::size_t i = 0; i < length; ++i) {
-    auto c = static_cast<std::uint32_t>(name[start + i]);
-    auto e = static_cast<std::uint32_t>(static_cast<unsigned char>(extension[i]));
-    if (c >= 'a' && c <= 'z') c -= 32;
-    if (e >= 'a' && e <= 'z') e -= 32;
-    if (c != e) return false;
-  }
-  return true;
-}
-
 // A configuration file's reading, or null when it cannot be read or its text
 // cannot be held.
 template <typename Char>
@@ -119,8 +104,9 @@ bool PatternsFit(const PathText<Char>& folder, PathLimits limits) {
 
 template <typename Char>
 bool MatchesExtension(const ListedFile<Char>& entry, const char* extension) {
-  return EndsWithNoCase(entry.name, extension) ||
-         (!entry.shortName.empty() && EndsWithNoCase(entry.shortName, extension));
+  return EndsWithNoCase(entry.name.data(), entry.name.size(), extension) ||
+         (!entry.shortName.empty() &&
+          EndsWithNoCase(entry.shortName.data(), entry.shortName.size(), extension));
 }
 
 template <typename Char>

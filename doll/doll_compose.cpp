@@ -1,0 +1,184 @@
+#include "doll/doll_compose.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "cel/cel_format.h"
+#include "cel/colour_table.h"
+#include "cel/text_adapters.h"
+
+namespace {
+
+constexpr unsigned kCanvasDepth = 24;
+constexpr std::uint32_t kHeaderlessPaletteGroups = 10;
+
+// A palette file as the composer uses it: read once for the whole page.
+struct SetPalette {
+  bool read = false;
+  std::vector<std::uint8_t> bytes;
+  PaletteLayout layout = {false, 0, 0, 0};
+  std::uint32_t groupCount = 0;
+};
+
+class PaletteFiles {
+ public:
+  PaletteFiles(const DollConfig& config, DollFiles& files)
+      : config_(config), files_(files), palettes_(config.paletteFiles.size()) {}
+
+  // The palette file of '%' line number (a number beyond the lines: the
+  // first), or null when there is no such line or the file is not a palette.
+  const SetPalette* ForNumber(std::int32_t number) {
+    if (palettes_.empty()) return nullptr;
+    const std::size_t index =
+        number >= 0 && static_cast<std::size_t>(number) < palettes_.size() ? number : 0;
+    SetPalette& palette = palettes_[index];
+    if (!palette.read) {
+      palette.read = true;
+      const std::string& name = config_.paletteFiles[index];
+      if (files_.Read(name, &palette.bytes)) {
+        const ByteView view{palette.bytes.data(), palette.bytes.size()};
+        palette.layout = RecognisePalette(view, EndsWithNoCase(name.data(), name.size(), ".kcf"));
+        const PaletteHeader header = ReadPaletteHeader(view);
+        palette.groupCount =
+            PassesPaletteHeaderTest(header) ? header.groupCount : kHeaderlessPaletteGroups;
+      }
+    }
+    return palette.layout.recognised ? &palette : nullptr;
+  }
+
+ private:
+  const DollConfig& config_;
+  DollFiles& files_;
+  std::vector<SetPalette> palettes_;
+};
+
+// 2^depth RGBQUAD entries: the palette's group (group 0 when the file has
+// fewer), or the fallback colours without a palette.
+void FillCelColours(std::uint8_t* table, unsigned depth, const SetPalette* palette,
+                    std::uint32_t group) {
+  if (palette == nullptr) {
+    BuildFallbackColours(table, depth);
+    return;
+  }
+  const std::uint32_t usedGroup = group < palette->groupCount ? group : 0;
+  BuildPaletteColours(table, depth, {palette->bytes.data(), palette->bytes.size()}, palette->layout,
+                      usedGroup, palette->bytes.size());
+}
+
+struct Canvas {
+  std::uint8_t* pixels;
+  std::int64_t width;
+  std::int64_t height;
+  std::uint64_t stride;
+
+  // Bottom-up rows: the doll's top row is the block's last.
+  std::uint8_t* Pixel(std::int64_t x, std::int64_t y) const {
+    return pixels + static_cast<std::size_t>(height - 1 - y) * stride +
+           static_cast<std::size_t>(x) * 3;
+  }
+};
+
+// Draws a cel whose top left corner lies at (left, top); what falls outside
+// the canvas is clipped, index 0 and the bytes past the file's end (zero)
+// leave the canvas as it is.
+void DrawCel(ByteView cel, const CelLayout& layout, const std::uint8_t* colours, std::int64_t left,
+             std::int64_t top, const Canvas& canvas) {
+  const std::uint64_t bytesPerRow = CelBytesPerRow(layout.width, layout.bitsPerPixel);
+  const std::int64_t firstColumn = std::max<std::int64_t>(0, -left);
+  const std::int64_t endColumn = std::min<std::int64_t>(layout.width, canvas.width - left);
+  const std::int64_t firstRow = std::max<std::int64_t>(0, -top);
+  const std::int64_t endRow = std::min<std::int64_t>(layout.height, canvas.height - top);
+  for (std::int64_t row = firstRow; row < endRow; ++row) {
+    const std::uint64_t rowStart =
+        layout.pixelOffset + static_cast<std::uint64_t>(row) * bytesPerRow;
+    const ByteView bytes =
+        cel.From(rowStart <= cel.size ? static_cast<std::size_t>(rowStart) : cel.size);
+    for (std::int64_t column = firstColumn; column < endColumn; ++column) {
+      std::uint8_t* out = canvas.Pixel(left + column, top + row);
+      const auto c = static_cast<std::size_t>(column);
+      if (layout.bitsPerPixel == 32) {
+        const std::uint8_t source[4] = {bytes.At(4 * c), bytes.At(4 * c + 1), bytes.At(4 * c + 2),
+                                        bytes.At(4 * c + 3)};
+        if (source[3] == 0) continue;
+        // Blending over a one-colour pattern is blending onto what lies below.
+        const std::uint32_t below =
+            out[2] | (out[1] << 8) | (static_cast<std::uint32_t>(out[0]) << 16);
+        const std::uint32_t blended = BlendOverChecker(source, 0, 0, 1, 1, below, below);
+        out[0] = static_cast<std::uint8_t>(blended >> 16);
+        out[1] = static_cast<std::uint8_t>(blended >> 8);
+        out[2] = static_cast<std::uint8_t>(blended);
+        continue;
+      }
+      const std::uint8_t index = layout.bitsPerPixel == 8 ? bytes.At(c)
+                                 : (c & 1) == 0           ? bytes.At(c / 2) >> 4
+                                                          : bytes.At(c / 2) & 0x0F;
+      if (index == 0) continue;
+      const std::uint8_t* entry = colours + index * kRgbQuadSize;
+      std::memcpy(out, entry, 3);  // blue, green, red
+    }
+  }
+}
+
+}  // namespace
+
+bool DollSizeServed(const DollConfig& config) {
+  return config.width >= 1 && config.width <= kMaxDollSide && config.height >= 1 &&
+         config.height <= kMaxDollSide;
+}
+
+PicturePlan DollPicturePlan(const DollConfig& config) {
+  PicturePlan plan = {};
+  plan.layout.width = static_cast<std::uint32_t>(config.width);
+  plan.layout.height = static_cast<std::uint32_t>(config.height);
+  plan.rule = {static_cast<std::uint8_t>(kCanvasDepth), kCanvasDepth, PixelConversion::kNone};
+  plan.colourTableBytes = 0;
+  plan.infoBytes = kInfoHeaderSize;
+  plan.stride = OutputStride(plan.layout.width, kCanvasDepth);
+  plan.pixelBytes = plan.stride * plan.layout.height;
+  return plan;
+}
+
+void ComposeDoll(const DollConfig& config, int page, DollFiles& files, std::uint8_t* pixels) {
+  const PicturePlan plan = DollPicturePlan(config);
+  const Canvas canvas = {pixels, config.width, config.height, plan.stride};
+  const DollPage* pageLine = page >= 0 && static_cast<std::size_t>(page) < config.pages.size()
+                                 ? &config.pages[page]
+                                 : nullptr;
+  const std::uint32_t group =
+      pageLine != nullptr && pageLine->group >= 0 ? static_cast<std::uint32_t>(pageLine->group) : 0;
+  PaletteFiles palettes(config, files);
+
+  // The background: colour 0 of the first palette file, black without one.
+  std::uint8_t colours[256 * kRgbQuadSize] = {};
+  if (const SetPalette* first = palettes.ForNumber(0)) FillCelColours(colours, 8, first, group);
+  std::memset(pixels, 0, static_cast<std::size_t>(plan.pixelBytes));
+  for (std::int64_t y = 0; y < canvas.height; ++y) {
+    for (std::int64_t x = 0; x < canvas.width; ++x) std::memcpy(canvas.Pixel(x, y), colours, 3);
+  }
+
+  const std::uint16_t pageBit =
+      page >= 0 && page < kDollPageLimit ? static_cast<std::uint16_t>(1u << page) : 0;
+  std::vector<std::uint8_t> celBytes;
+  for (auto cel = config.cels.rbegin(); cel != config.cels.rend(); ++cel) {
+    if ((cel->pages & pageBit) == 0) continue;
+    if (!files.Read(cel->name, &celBytes)) continue;
+    const ByteView bytes{celBytes.data(), celBytes.size()};
+    const CelLayout layout = ReadCelLayout(bytes);
+    const unsigned depth = layout.bitsPerPixel;
+    if (depth != 4 && depth != 8 && depth != 32) continue;
+    if (depth != 32) FillCelColours(colours, depth, palettes.ForNumber(cel->paletteNumber), group);
+    DollPlace place;
+    if (pageLine != nullptr && cel->object >= 0 &&
+        static_cast<std::size_t>(cel->object) < pageLine->places.size()) {
+      place = pageLine->places[static_cast<std::size_t>(cel->object)];
+    }
+    std::int64_t left = place.given ? place.x : 0;
+    std::int64_t top = place.given ? place.y : 0;
+    if (layout.headed) {
+      const CelHeader header = ReadCelHeader(bytes);
+      left += header.xOffset;
+      top += header.yOffset;
+    }
+    DrawCel(bytes, layout, colours, left, top, canvas);
+  }
+}
