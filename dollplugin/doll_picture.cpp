@@ -16,16 +16,22 @@
 
 namespace {
 
+// Whether the host gave both variables for the picture, each then null, so
+// that a call refused for any reason leaves it nothing.
+bool ClearedForPicture(HLOCAL* infoHandle, HLOCAL* pixelHandle) {
+  if (infoHandle == nullptr || pixelHandle == nullptr) return false;
+  *infoHandle = nullptr;
+  *pixelHandle = nullptr;
+  return true;
+}
+
 // The page of the configuration at path (its text from offset on); the
 // cels and palettes are read from the configuration's folder. page: the
 // page wanted, -1 past the configuration's last.
+// Both variables are there and null.
 template <typename Char>
 int ComposePage(const Char* path, std::uint64_t offset, int page, HLOCAL* infoHandle,
                 HLOCAL* pixelHandle) {
-  // Without both variables there is nowhere to put the picture.
-  if (infoHandle == nullptr || pixelHandle == nullptr) return kResultNotServed;
-  *infoHandle = nullptr;
-  *pixelHandle = nullptr;
   SetFolder<Char> folder;
   if (!folder.Open(path)) return kResultNotServed;
 
@@ -67,6 +73,7 @@ int ComposePage(const Char* path, std::uint64_t offset, int page, HLOCAL* infoHa
 template <typename Char>
 int GetPictureOf(const Char* source, LONG_PTR length, UINT flags, HLOCAL* infoHandle,
                  HLOCAL* pixelHandle) {
+  if (!ClearedForPicture(infoHandle, pixelHandle)) return kResultNotServed;
   if ((flags & kInputModeMask) != kInputFile) return kResultNotServed;
   if (length < 0) return kResultNotServed;  // no file has a negative offset
   return ComposePage(source, static_cast<std::uint64_t>(length), 0, infoHandle, pixelHandle);
@@ -85,9 +92,15 @@ extern "C" int WINAPI GetPictureW(LPCWSTR source, LONG_PTR length, UINT flags, H
 }
 
 extern "C" int WINAPI GetDollPage(LPCSTR path, int page, HLOCAL* info, HLOCAL* pixels) {
-  return GuardedCall([&] { return ComposePage(path, 0, page, info, pixels); });
+  return GuardedCall([&] {
+    if (!ClearedForPicture(info, pixels)) return kResultNotServed;
+    return ComposePage(path, 0, page, info, pixels);
+  });
 }
 
 extern "C" int WINAPI GetDollPageW(LPCWSTR path, int page, HLOCAL* info, HLOCAL* pixels) {
-  return GuardedCall([&] { return ComposePage(path, 0, page, info, pixels); });
+  return GuardedCall([&] {
+    if (!ClearedForPicture(info, pixels)) return kResultNotServed;
+    return ComposePage(path, 0, page, info, pixels);
+  });
 }

@@ -24,20 +24,19 @@ class DollSuite : public ::testing::Test {
   }
   void SetUp() override {
     ASSERT_NE(doll->module, nullptr) << "cannot load " << TAMSADOLL_SPI_PATH;
-    for (const void* function :
-         {reinterpret_cast<const void*>(doll->getPluginInfo),
-          reinterpret_cast<const void*>(doll->isSupported),
-          reinterpret_cast<const void*>(doll->getPictureInfo),
-          reinterpret_cast<const void*>(doll->getPicture),
-          reinterpret_cast<const void*>(doll->getPreview),
-          reinterpret_cast<const void*>(doll->configurationDlg),
-          reinterpret_cast<const void*>(doll->getPluginInfoW),
-          reinterpret_cast<const void*>(doll->isSupportedW),
-          reinterpret_cast<const void*>(doll->getPictureInfoW),
-          reinterpret_cast<const void*>(doll->getPictureW),
-          reinterpret_cast<const void*>(doll->getPreviewW),
-          reinterpret_cast<const void*>(doll->getDollPage),
-          reinterpret_cast<const void*>(doll->getDollPageW)})
+    for (const void* function : {reinterpret_cast<const void*>(doll->getPluginInfo),
+                                 reinterpret_cast<const void*>(doll->isSupported),
+                                 reinterpret_cast<const void*>(doll->getPictureInfo),
+                                 reinterpret_cast<const void*>(doll->getPicture),
+                                 reinterpret_cast<const void*>(doll->getPreview),
+                                 reinterpret_cast<const void*>(doll->configurationDlg),
+                                 reinterpret_cast<const void*>(doll->getPluginInfoW),
+                                 reinterpret_cast<const void*>(doll->isSupportedW),
+                                 reinterpret_cast<const void*>(doll->getPictureInfoW),
+                                 reinterpret_cast<const void*>(doll->getPictureW),
+                                 reinterpret_cast<const void*>(doll->getPreviewW),
+                                 reinterpret_cast<const void*>(doll->getDollPage),
+                                 reinterpret_cast<const void*>(doll->getDollPageW)})
       ASSERT_NE(function, nullptr);
   }
 

@@ -25,11 +25,11 @@ TEST(DollModule, IsADllOfTheBuildsKindExportingTheInterfaceAndThePages) {
   EXPECT_EQ(pe.ExportedModuleName(), kExpectedFileName);
   std::vector<std::string> names = pe.ExportNames();
   std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{
-                       "ConfigurationDlg", "GetDollPage", "GetDollPageW", "GetPicture",
-                       "GetPictureInfo", "GetPictureInfoW", "GetPictureW", "GetPluginInfo",
-                       "GetPluginInfoW", "GetPreview", "GetPreviewW", "IsSupported",
-                       "IsSupportedW"}));
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"ConfigurationDlg", "GetDollPage", "GetDollPageW",
+                                      "GetPicture", "GetPictureInfo", "GetPictureInfoW",
+                                      "GetPictureW", "GetPluginInfo", "GetPluginInfoW",
+                                      "GetPreview", "GetPreviewW", "IsSupported", "IsSupportedW"}));
 
   const std::vector<std::string> imports = pe.ImportedLibraries();
   EXPECT_FALSE(imports.empty());
@@ -37,7 +37,7 @@ TEST(DollModule, IsADllOfTheBuildsKindExportingTheInterfaceAndThePages) {
     EXPECT_TRUE(IsSystemLibrary(name)) << kExpectedFileName << " imports " << name;
   // No dialog: the doll has nothing to set.
   EXPECT_EQ(pe.ResourceIds(16), std::vector<unsigned>{1});  // RT_VERSION
-  EXPECT_TRUE(pe.ResourceIds(5).empty());                    // RT_DIALOG
+  EXPECT_TRUE(pe.ResourceIds(5).empty());                   // RT_DIALOG
 }
 
 TEST(DollModule, VersionRecordIsItsOwnWithTamsasNumbers) {

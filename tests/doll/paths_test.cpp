@@ -12,6 +12,9 @@ namespace {
 
 using DollPaths = DollSuite;
 
+// A wide path of ASCII characters as 8-bit text.
+std::string Narrowed(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
 // Whether the picture shows the made-up set's page with every cel, its
 // palettes found: a cel's colour and the background.
 void ExpectWholeTinyPage(const Decoded& picture) {
@@ -59,8 +62,8 @@ TEST_F(DollPaths, EightBitPathLimits) {
   // A configuration whose full path is 259 characters: the 8-bit twins
   // refuse it; the wide ones, without a limit of their own, compose it.
   const std::string deep = std::string(259 - baseLength - 1 - 8, 'd');
-  ASSERT_TRUE(CreateDirectoryA((base.Path() + "\\" + deep).c_str(), nullptr));
-  const std::string longPath = TinySet::Write(base, deep);
+  // Written by wide names: the longest of the set's paths passes 259.
+  const std::string longPath = Narrowed(TinySet::WriteWide(base, Widened(deep)));
   ASSERT_EQ(longPath.size(), 259u);
   EXPECT_EQ(Picture(longPath).code, -1);
   EXPECT_EQ(Page(longPath, 0).code, -1);
@@ -69,8 +72,7 @@ TEST_F(DollPaths, EightBitPathLimits) {
   // A path of 258 characters is taken apart, but a cel whose own path would
   // pass 259 characters is not opened: it is left out.
   const std::string shorter = deep.substr(0, deep.size() - 1);
-  ASSERT_TRUE(CreateDirectoryA((base.Path() + "\\" + shorter).c_str(), nullptr));
-  const std::string path = TinySet::Write(base, shorter);
+  const std::string path = Narrowed(TinySet::WriteWide(base, Widened(shorter)));
   ASSERT_EQ(path.size(), 258u);
   // The folder is 249 characters: under.cel's path is 259, and opened.
   ExpectWholeTinyPage(Picture(path));

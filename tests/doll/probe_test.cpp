@@ -35,9 +35,9 @@ class DollProbe : public DollSuite {
 };
 
 TEST_F(DollProbe, PluginInfoInBothWidths) {
-  const char* expected[] = {
-      "00IN", "Tamsa doll Ver.0.03a (c) 2026 the Tamsa developers: KiSS set composer", "*.cnf",
-      "KiSS set"};
+  const char* expected[] = {"00IN",
+                            "Tamsa doll Ver.0.03a (c) 2026 the Tamsa developers: KiSS set composer",
+                            "*.cnf", "KiSS set"};
   for (int i = 0; i < 4; ++i) {
     char narrow[256];
     wchar_t wide[256];
@@ -141,9 +141,15 @@ TEST_F(DollProbe, PictureInfoFromFileAndMemory) {
     std::memset(&info, 0xCC, sizeof info);
     int code = -99;
     switch (call) {
-      case 0: code = doll->getPictureInfo(path.c_str(), 0, 0, &info); break;
-      case 1: code = doll->getPictureInfoW(Widened(path).c_str(), 0, 0, &info); break;
-      case 2: code = doll->getPictureInfo(behind.c_str(), 37, 0, &info); break;
+      case 0:
+        code = doll->getPictureInfo(path.c_str(), 0, 0, &info);
+        break;
+      case 1:
+        code = doll->getPictureInfoW(Widened(path).c_str(), 0, 0, &info);
+        break;
+      case 2:
+        code = doll->getPictureInfo(behind.c_str(), 37, 0, &info);
+        break;
       default:
         code = doll->getPictureInfo(text.data(), static_cast<LONG_PTR>(text.size()), 1, &info);
     }

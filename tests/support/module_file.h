@@ -140,9 +140,8 @@ inline std::string FileNameOf(const std::string& path) {
 // Whether a module a plug-in imports (its name in lower case) is one of the
 // system's own, present on every Windows.
 inline bool IsSystemLibrary(const std::string& name) {
-  static const char* const kSystem[] = {"kernel32.dll", "user32.dll",   "gdi32.dll",
-                                        "advapi32.dll", "comctl32.dll", "comdlg32.dll",
-                                        "msvcrt.dll"};
+  static const char* const kSystem[] = {"kernel32.dll", "user32.dll",   "gdi32.dll", "advapi32.dll",
+                                        "comctl32.dll", "comdlg32.dll", "msvcrt.dll"};
   return std::find(std::begin(kSystem), std::end(kSystem), name) != std::end(kSystem);
 }
 
@@ -182,8 +181,7 @@ class VersionRecord {
     void* value = nullptr;
     UINT size = 0;
     const std::string path = std::string("\\StringFileInfo\\041104b0\\") + name;
-    if (!Valid() || !VerQueryValueA(data_.data(), path.c_str(), &value, &size))
-      return "(missing)";
+    if (!Valid() || !VerQueryValueA(data_.data(), path.c_str(), &value, &size)) return "(missing)";
     return std::string(static_cast<const char*>(value));
   }
 
