@@ -27,9 +27,11 @@ void ExpectWholeTinyPage(const Decoded& picture) {
 TEST_F(DollPaths, DoubleByteFolderThroughTheEightBitTwin) {
   if (GetACP() != 932) GTEST_SKIP() << "needs code page 932, this is " << GetACP();
   TempFolder base;
-  // 表 and ソ end in the byte of '\': stepping byte by byte would cut there.
+  // 表 and ソ end in the byte of '\': stepping byte by byte would find a
+  // separator in the configuration's name and look for the cels elsewhere.
   const std::string folder = "\x95\x5c\x83\x5c";
-  const std::string path = TinySet::Write(base, folder);
+  TinySet::Write(base, folder);
+  const std::string path = base.Write(folder + "\\\x95\x5c\x83\x5c.cnf", TinySet::Configuration());
   const Decoded picture = Picture(path);
   ExpectWholeTinyPage(picture);
   EXPECT_EQ(picture, Page(path, 0));
