@@ -26,30 +26,13 @@ int DecodeCel(ByteView cel, const Char* celPath, HLOCAL* infoHandle, HLOCAL* pix
   if (!PlanPicture(cel, &plan)) return kResultNotServed;
   if (!FitsIn32Bits(plan)) return kResultNoMemory;
 
-  HostBlock info(infoHandle, plan.infoBytes);
-  if (!info.Obtained()) return kResultNoMemory;
-  HostBlock pixels(pixelHandle, plan.pixelBytes);
-  if (!pixels.Obtained()) return kResultNoMemory;
-
-  {
-    const LockedLocal header(info.Handle());
-    if (header.Bytes() == nullptr) return kResultNoMemory;
-    WriteInfoHeader(header.Bytes(), plan);
-    // The colour table is complete before any pixel row is written.
-    if (plan.colourTableBytes != 0) {
-      FillColourTable(header.Bytes() + kInfoHeaderSize, plan.rule.outputDepth, celPath);
-    }
-  }
-  // An empty picture has an empty block, which has nothing to lock.
-  if (plan.pixelBytes != 0) {
-    const LockedLocal rows(pixels.Handle());
-    if (rows.Bytes() == nullptr) return kResultNoMemory;
-    ConvertPixels(cel, plan, settings, rows.Bytes());
-  }
-
-  info.Keep();
-  pixels.Keep();
-  return kResultSuccess;
+  return HandOverPicture(
+      plan, infoHandle, pixelHandle,
+      [&](std::uint8_t* info) {
+        if (plan.colourTableBytes != 0)
+          FillColourTable(info + kInfoHeaderSize, plan.rule.outputDepth, celPath);
+      },
+      [&](std::uint8_t* rows) { ConvertPixels(cel, plan, settings, rows); });
 }
 
 // GetPicture and GetPictureW: source is the cel's file name (length: the
@@ -58,9 +41,7 @@ template <typename Char>
 int GetPictureOf(const Char* source, LONG_PTR length, UINT flags, HLOCAL* infoHandle,
                  HLOCAL* pixelHandle) {
   // Without both variables there is nowhere to put the picture.
-  if (infoHandle == nullptr || pixelHandle == nullptr) return kResultNotServed;
-  *infoHandle = nullptr;
-  *pixelHandle = nullptr;
+  if (!ClearedForPicture(infoHandle, pixelHandle)) return kResultNotServed;
   switch (flags & kInputModeMask) {
     case kInputFile: {
       if (length < 0) return kResultNotServed;  // no file has a negative offset

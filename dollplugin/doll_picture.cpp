@@ -4,67 +4,39 @@
 #include <cstdint>
 
 #include "cel/convert.h"
-#include "cel/read_file.h"
 #include "doll/doll_compose.h"
 #include "doll/doll_config.h"
+#include "dollplugin/config_file.h"
 #include "dollplugin/doll_api.h"
 #include "dollplugin/set_folder.h"
 #include "plugin/export_guard.h"
 #include "plugin/host_block.h"
-#include "plugin/owners.h"
 #include "plugin/plugin_api.h"
 
 namespace {
 
-// Whether the host gave both variables for the picture, each then null, so
-// that a call refused for any reason leaves it nothing.
-bool ClearedForPicture(HLOCAL* infoHandle, HLOCAL* pixelHandle) {
-  if (infoHandle == nullptr || pixelHandle == nullptr) return false;
-  *infoHandle = nullptr;
-  *pixelHandle = nullptr;
-  return true;
-}
-
 // The page of the configuration at path (its text from offset on); the
 // cels and palettes are read from the configuration's folder. page: the
-// page wanted, -1 past the configuration's last.
-// Both variables are there and null.
+// page wanted, -1 past the configuration's last. Both variables are there
+// and null.
 template <typename Char>
 int ComposePage(const Char* path, std::uint64_t offset, int page, HLOCAL* infoHandle,
                 HLOCAL* pixelHandle) {
   SetFolder<Char> folder;
   if (!folder.Open(path)) return kResultNotServed;
 
-  HLOCAL block = nullptr;
-  DWORD size = 0;
-  const int result = ReadFileWhole(path, offset, &block, &size);
+  DollConfig config;
+  const int result = ReadDollConfigFile(path, offset, &config);
   if (result != kResultSuccess) return result;
-  const UniqueLocal fileBlock(block);  // freed on every way out
-  // A fixed block's handle is its address; the bytes read bound the text.
-  const DollConfig config = ReadDollConfig(ByteView{static_cast<const std::uint8_t*>(block), size});
 
   if (page < 0 || page >= DollPageCount(config)) return kResultNotServed;
   if (!DollSizeServed(config)) return kResultNoMemory;
   const PicturePlan plan = DollPicturePlan(config);
   if (!FitsIn32Bits(plan)) return kResultNoMemory;
 
-  HostBlock info(infoHandle, plan.infoBytes);
-  if (!info.Obtained()) return kResultNoMemory;
-  HostBlock pixels(pixelHandle, plan.pixelBytes);
-  if (!pixels.Obtained()) return kResultNoMemory;
-  {
-    const LockedLocal header(info.Handle());
-    if (header.Bytes() == nullptr) return kResultNoMemory;
-    WriteInfoHeader(header.Bytes(), plan);
-  }
-  {
-    const LockedLocal rows(pixels.Handle());
-    if (rows.Bytes() == nullptr) return kResultNoMemory;
-    ComposeDoll(config, page, folder, rows.Bytes());
-  }
-  info.Keep();
-  pixels.Keep();
-  return kResultSuccess;
+  return HandOverPicture(
+      plan, infoHandle, pixelHandle, [](std::uint8_t*) {},  // no colour table at 24 bits
+      [&](std::uint8_t* rows) { ComposeDoll(config, page, folder, rows); });
 }
 
 // GetPicture and GetPictureW: page 0, from a file only (length: the

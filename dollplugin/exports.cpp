@@ -3,13 +3,12 @@
 #include <cstring>
 
 #include "cel/cel_format.h"
-#include "cel/read_file.h"
 #include "doll/doll_compose.h"
 #include "doll/doll_config.h"
+#include "dollplugin/config_file.h"
 #include "plugin/ansi_text.h"
 #include "plugin/export_guard.h"
 #include "plugin/host_data.h"
-#include "plugin/owners.h"
 #include "plugin/plugin_api.h"
 #include "plugin/plugin_info.h"
 
@@ -64,12 +63,8 @@ int GetPictureInfoOf(const Char* source, LONG_PTR length, UINT flags, PictureInf
   switch (flags & kInputModeMask) {
     case kInputFile: {
       if (length < 0) return kResultNotServed;  // no file has a negative offset
-      HLOCAL block = nullptr;
-      DWORD size = 0;
-      const int result = ReadFileWhole(source, static_cast<std::uint64_t>(length), &block, &size);
+      const int result = ReadDollConfigFile(source, static_cast<std::uint64_t>(length), &config);
       if (result != kResultSuccess) return result;
-      const UniqueLocal fileBlock(block);
-      config = ReadDollConfig(ByteView{static_cast<const std::uint8_t*>(block), size});
       break;
     }
     case kInputMemory:
