@@ -7,40 +7,13 @@
 #include "cel/picture_palette.h"
 #include "cel/read_file.h"
 #include "plugin/export_guard.h"
+#include "plugin/host_block.h"
 #include "plugin/host_data.h"
 #include "plugin/owners.h"
 #include "plugin/plugin_api.h"
 #include "settings/settings_store.h"
 
 namespace {
-
-constexpr UINT kHostBlockFlags = LMEM_MOVEABLE | LMEM_ZEROINIT;  // 0x42
-
-// A block for the host, stored in the host's variable the moment it is
-// obtained. Unless kept, it is freed and the variable set back to null, so
-// a failed call leaves the host nothing.
-class HostBlock {
- public:
-  HostBlock(HLOCAL* variable, std::uint64_t size) : variable_(variable) {
-    *variable_ = LocalAlloc(kHostBlockFlags, static_cast<SIZE_T>(size));
-  }
-  ~HostBlock() {
-    if (!kept_ && *variable_ != nullptr) {
-      LocalFree(*variable_);
-      *variable_ = nullptr;
-    }
-  }
-  HostBlock(const HostBlock&) = delete;
-  HostBlock& operator=(const HostBlock&) = delete;
-
-  bool Obtained() const { return *variable_ != nullptr; }
-  HLOCAL Handle() const { return *variable_; }
-  void Keep() { kept_ = true; }
-
- private:
-  HLOCAL* variable_;
-  bool kept_ = false;
-};
 
 // The decoding of one cel's bytes; celPath (8-bit or wide) names its file
 // for the palette search, or is null for data handed over in memory.
@@ -53,30 +26,13 @@ int DecodeCel(ByteView cel, const Char* celPath, HLOCAL* infoHandle, HLOCAL* pix
   if (!PlanPicture(cel, &plan)) return kResultNotServed;
   if (!FitsIn32Bits(plan)) return kResultNoMemory;
 
-  HostBlock info(infoHandle, plan.infoBytes);
-  if (!info.Obtained()) return kResultNoMemory;
-  HostBlock pixels(pixelHandle, plan.pixelBytes);
-  if (!pixels.Obtained()) return kResultNoMemory;
-
-  {
-    const LockedLocal header(info.Handle());
-    if (header.Bytes() == nullptr) return kResultNoMemory;
-    WriteInfoHeader(header.Bytes(), plan);
-    // The colour table is complete before any pixel row is written.
-    if (plan.colourTableBytes != 0) {
-      FillColourTable(header.Bytes() + kInfoHeaderSize, plan.rule.outputDepth, celPath);
-    }
-  }
-  // An empty picture has an empty block, which has nothing to lock.
-  if (plan.pixelBytes != 0) {
-    const LockedLocal rows(pixels.Handle());
-    if (rows.Bytes() == nullptr) return kResultNoMemory;
-    ConvertPixels(cel, plan, settings, rows.Bytes());
-  }
-
-  info.Keep();
-  pixels.Keep();
-  return kResultSuccess;
+  return HandOverPicture(
+      plan, infoHandle, pixelHandle,
+      [&](std::uint8_t* info) {
+        if (plan.colourTableBytes != 0)
+          FillColourTable(info + kInfoHeaderSize, plan.rule.outputDepth, celPath);
+      },
+      [&](std::uint8_t* rows) { ConvertPixels(cel, plan, settings, rows); });
 }
 
 // GetPicture and GetPictureW: source is the cel's file name (length: the
@@ -85,9 +41,7 @@ template <typename Char>
 int GetPictureOf(const Char* source, LONG_PTR length, UINT flags, HLOCAL* infoHandle,
                  HLOCAL* pixelHandle) {
   // Without both variables there is nowhere to put the picture.
-  if (infoHandle == nullptr || pixelHandle == nullptr) return kResultNotServed;
-  *infoHandle = nullptr;
-  *pixelHandle = nullptr;
+  if (!ClearedForPicture(infoHandle, pixelHandle)) return kResultNotServed;
   switch (flags & kInputModeMask) {
     case kInputFile: {
       if (length < 0) return kResultNotServed;  // no file has a negative offset

@@ -1,6 +1,7 @@
 #include "cel/read_file.h"
 
 #include <cstring>
+#include <new>
 
 #include "plugin/owners.h"
 #include "plugin/plugin_api.h"
@@ -48,6 +49,21 @@ bool ReadHead(const Char* path, std::uint64_t offset, std::uint8_t* buffer, std:
   return true;
 }
 
+template <typename Char>
+bool ReadBytes(const Char* path, std::size_t wanted, std::vector<std::uint8_t>* bytes) {
+  HLOCAL block = nullptr;
+  DWORD length = static_cast<DWORD>(wanted);
+  if (ReadFrom(path, 0, &block, &length) != kResultSuccess) return false;
+  const UniqueLocal owner(block);
+  const auto* data = static_cast<const std::uint8_t*>(block);
+  try {
+    bytes->assign(data, data + length);
+  } catch (const std::bad_alloc&) {
+    return false;  // a file too large to hold is one that cannot be read
+  }
+  return true;
+}
+
 }  // namespace
 
 int ReadFileWhole(const char* path, std::uint64_t offset, HLOCAL* block, DWORD* length) {
@@ -62,4 +78,10 @@ bool ReadFileHead(const char* path, std::uint64_t offset, std::uint8_t* buffer, 
 bool ReadFileHead(const wchar_t* path, std::uint64_t offset, std::uint8_t* buffer,
                   std::size_t count) {
   return ReadHead(path, offset, buffer, count);
+}
+bool ReadFileBytes(const char* path, std::size_t wanted, std::vector<std::uint8_t>* bytes) {
+  return ReadBytes(path, wanted, bytes);
+}
+bool ReadFileBytes(const wchar_t* path, std::size_t wanted, std::vector<std::uint8_t>* bytes) {
+  return ReadBytes(path, wanted, bytes);
 }

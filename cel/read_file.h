@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 // path: the file. block: receives one fixed local memory block, which the
 // caller frees with LocalFree. length: on entry the bytes wanted (0: all from
@@ -22,3 +23,9 @@ int ReadFileWhole(const wchar_t* path, std::uint64_t offset, HLOCAL* block, DWOR
 bool ReadFileHead(const char* path, std::uint64_t offset, std::uint8_t* buffer, std::size_t count);
 bool ReadFileHead(const wchar_t* path, std::uint64_t offset, std::uint8_t* buffer,
                   std::size_t count);
+
+// The whole file (wanted 0), or a block of wanted bytes whose part past the
+// file's end is zero, from its first byte; false when it does not open or
+// is too large to hold.
+bool ReadFileBytes(const char* path, std::size_t wanted, std::vector<std::uint8_t>* bytes);
+bool ReadFileBytes(const wchar_t* path, std::size_t wanted, std::vector<std::uint8_t>* bytes);

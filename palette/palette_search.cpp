@@ -4,7 +4,6 @@
 
 #include <cstring>
 #include <cwchar>
-#include <new>
 
 #include "cel/read_file.h"
 #include "palette/folder_search.h"
@@ -29,16 +28,6 @@ bool StartsWithNoCase(const Char* text, const char* prefix) {
 
 std::uint64_t Ticks(FILETIME time) {
   return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-
-std::wstring WidenAnsi(const std::string& text) {
-  if (text.empty()) return std::wstring();
-  const int length =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
-  if (length > 0)
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
-  return wide;
 }
 
 void* GlobalZeroAlloc(std::size_t bytes) { return GlobalAlloc(GMEM_ZEROINIT, bytes); }
@@ -72,17 +61,7 @@ class SystemFolders : public FolderAccess<Char> {
 
   bool Read(const PathText<Char>& path, std::size_t wanted,
             std::vector<std::uint8_t>* bytes) override {
-    HLOCAL block = nullptr;
-    DWORD length = static_cast<DWORD>(wanted);
-    if (ReadFileWhole(path.c_str(), 0, &block, &length) != 0) return false;
-    const UniqueLocal owner(block);
-    const auto* data = static_cast<const std::uint8_t*>(block);
-    try {
-      bytes->assign(data, data + length);
-    } catch (const std::bad_alloc&) {
-      return false;  // a file too large to hold is one that cannot be read
-    }
-    return true;
+    return ReadFileBytes(path.c_str(), wanted, bytes);
   }
 
   bool SameCelName(const std::string& field, const PathText<Char>& celName) override;

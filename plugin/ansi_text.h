@@ -1,9 +1,12 @@
 // The system's ANSI string rules in the shape the byte-only code takes them:
-// the next-character step of the ANSI code page and the case-insensitive
-// name comparison.
+// the next-character step of the ANSI code page, the case-insensitive name
+// comparison, and 8-bit text made wide.
 #pragma once
 
 #include <windows.h>
+
+#include <cwchar>
+#include <string>
 
 #include "cel/text_adapters.h"
 
@@ -47,4 +50,24 @@ inline int WideCompareNoCase(const wchar_t* a, const wchar_t* b) {
   const bool same = SamePlainNameNoCase(a, b, &plain);
   if (plain && SystemFoldsAsciiLetters()) return same ? 0 : 1;
   return lstrcmpiW(a, b);
+}
+
+// Whether a wide name's last four characters equal extension (L".CEL"), as
+// the system compares names; HasExtension is the 8-bit form.
+inline bool HasWideExtension(const wchar_t* name, const wchar_t* extension) {
+  if (name == nullptr) return false;
+  const std::size_t length = std::wcslen(name);
+  return length >= 4 && WideCompareNoCase(name + length - 4, extension) == 0;
+}
+
+// 8-bit text of the ANSI code page as wide characters (names from a
+// configuration file joined to a wide folder).
+inline std::wstring WidenAnsi(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const int length =
+      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+  if (length > 0)
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+  return wide;
 }

@@ -1,7 +1,6 @@
 // The light exports, each with its wide twin: attach hook, identification,
 // quick test, picture information and the declined preview.
 #include <cstring>
-#include <cwchar>
 
 #include "cel/cel_format.h"
 #include "cel/read_file.h"
@@ -10,6 +9,7 @@
 #include "plugin/host_data.h"
 #include "plugin/module.h"
 #include "plugin/plugin_api.h"
+#include "plugin/plugin_info.h"
 
 HINSTANCE ModuleInstance = nullptr;
 
@@ -23,15 +23,8 @@ constexpr const char* kPluginInfo[] = {
 };
 constexpr int kPluginInfoCount = static_cast<int>(sizeof kPluginInfo / sizeof kPluginInfo[0]);
 
-// A data argument with no bit above the low 16 is a file handle, not a pointer.
-bool IsFileHandle(DWORD_PTR data) { return (data >> 16) == 0; }
-
 bool IsCelName(LPCSTR fileName) { return HasExtension(fileName, ".CEL", AnsiCompareNoCase); }
-bool IsCelName(LPCWSTR fileName) {
-  if (fileName == nullptr) return false;
-  const std::size_t length = std::wcslen(fileName);
-  return length >= 4 && WideCompareNoCase(fileName + length - 4, L".CEL") == 0;
-}
+bool IsCelName(LPCWSTR fileName) { return HasWideExtension(fileName, L".CEL"); }
 
 template <typename Char>
 int IsSupportedOf(const Char* fileName, DWORD_PTR data) {
@@ -83,22 +76,11 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 }
 
 extern "C" int WINAPI GetPluginInfo(int index, LPSTR buffer, int bufferLength) {
-  if (index < 0 || index >= kPluginInfoCount) return 0;
-  if (buffer == nullptr || bufferLength < 1) return 0;
-  lstrcpynA(buffer, kPluginInfo[index], bufferLength);
-  return lstrlenA(buffer);
+  return CopyPluginInfo(kPluginInfo, kPluginInfoCount, index, buffer, bufferLength);
 }
 
-// bufferLength counts wide characters.
 extern "C" int WINAPI GetPluginInfoW(int index, LPWSTR buffer, int bufferLength) {
-  if (index < 0 || index >= kPluginInfoCount) return 0;
-  if (buffer == nullptr || bufferLength < 1) return 0;
-  // The texts are ASCII: each byte is its own character.
-  const char* text = kPluginInfo[index];
-  int length = 0;
-  for (; text[length] != '\0' && length < bufferLength - 1; ++length) buffer[length] = text[length];
-  buffer[length] = L'\0';
-  return length;
+  return CopyPluginInfo(kPluginInfo, kPluginInfoCount, index, buffer, bufferLength);
 }
 
 extern "C" int WINAPI IsSupported(LPCSTR fileName, DWORD_PTR data) {

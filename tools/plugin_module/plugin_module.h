@@ -1,12 +1,14 @@
 // A Susie import plug-in loaded as a viewer loads it: LoadLibraryA, then each
-// export of the interface looked up by name. Exports the module does not have
-// stay null, so a host can tell what it offers. Used by spihost, the
-// benchmark and the tests; only the interface of plugin/plugin_api.h is used,
-// so any import plug-in serves.
+// export of the interface looked up by name, and the doll plug-in's page
+// exports. Exports the module does not have stay null, so a host can tell
+// what it offers. Used by spihost, the benchmark and the tests; only the
+// interface of plugin/plugin_api.h and dollplugin/doll_api.h is used, so any
+// import plug-in serves.
 #pragma once
 
 #include <windows.h>
 
+#include "dollplugin/doll_api.h"
 #include "plugin/plugin_api.h"
 
 struct PluginModule {
@@ -19,6 +21,8 @@ struct PluginModule {
   using GetPictureInfoWFn = decltype(&::GetPictureInfoW);
   using GetPictureWFn = decltype(&::GetPictureW);
   using ConfigurationDlgFn = decltype(&::ConfigurationDlg);
+  using GetDollPageFn = decltype(&::GetDollPage);
+  using GetDollPageWFn = decltype(&::GetDollPageW);
 
   explicit PluginModule(const char* path) : module(LoadLibraryA(path)) {
     if (module == nullptr) {
@@ -36,6 +40,8 @@ struct PluginModule {
     Find(getPictureInfoW, "GetPictureInfoW");
     Find(getPictureW, "GetPictureW");
     Find(getPreviewW, "GetPreviewW");
+    Find(getDollPage, "GetDollPage");
+    Find(getDollPageW, "GetDollPageW");
   }
   ~PluginModule() {
     if (module != nullptr) FreeLibrary(module);
@@ -56,6 +62,8 @@ struct PluginModule {
   GetPictureInfoWFn getPictureInfoW = nullptr;
   GetPictureWFn getPictureW = nullptr;
   GetPictureWFn getPreviewW = nullptr;
+  GetDollPageFn getDollPage = nullptr;  // the doll plug-in's only
+  GetDollPageWFn getDollPageW = nullptr;
 
  private:
   template <typename Fn>
