@@ -107,17 +107,14 @@ class DollRunTest : public ::testing::Test {
   }
   // The page as GetDollPageW gives it to this process.
   static Picture Page(const std::string& config, int page) {
-    using GetDollPageW = int(WINAPI*)(LPCWSTR, int, HLOCAL*, HLOCAL*);
-    const auto getPage = reinterpret_cast<GetDollPageW>(
-        reinterpret_cast<void*>(GetProcAddress(module->module, "GetDollPageW")));
     Picture picture;
-    if (getPage == nullptr) {
+    if (module->getDollPageW == nullptr) {
       picture.error = "no GetDollPageW";
       return picture;
     }
     HLOCAL info = nullptr;
     HLOCAL pixels = nullptr;
-    const int code = getPage(Widened(config).c_str(), page, &info, &pixels);
+    const int code = module->getDollPageW(Widened(config).c_str(), page, &info, &pixels);
     if (code != 0) {
       picture.error = "GetDollPageW returned " + std::to_string(code);
       return picture;

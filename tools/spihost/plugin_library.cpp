@@ -2,24 +2,12 @@
 
 #include <cstdint>
 
+#include "plugin/ansi_text.h"
+
 namespace {
 
 // The plug-in may report progress; the host never asks it to stop.
 int CALLBACK IgnoreProgress(int, int, LONG_PTR) { return 0; }
-
-template <typename Fn>
-Fn Export(HMODULE module, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
-std::wstring Widened(const std::string& text) {
-  const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-  if (length <= 0) return std::wstring();
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], length);
-  wide.resize(static_cast<std::size_t>(length - 1));
-  return wide;
-}
 
 }  // namespace
 
@@ -44,8 +32,6 @@ bool PluginLibrary::Load(const std::string& path, std::string& error) {
     error = path + " reports interface \"" + version + "\", not an import plug-in (\"00IN\")";
     return false;
   }
-  getDollPage_ = Export<GetDollPageFn>(module_->module, "GetDollPage");
-  getDollPageW_ = Export<GetDollPageWFn>(module_->module, "GetDollPageW");
   return true;
 }
 
@@ -86,17 +72,18 @@ int PluginLibrary::GetPicture(const char* source, LONG_PTR length, UINT flags, H
 }
 
 const char* PluginLibrary::DollPageExport() const {
-  return getDollPageW_ != nullptr  ? "GetDollPageW"
-         : getDollPage_ != nullptr ? "GetDollPage"
-                                   : nullptr;
+  return module_->getDollPageW != nullptr  ? "GetDollPageW"
+         : module_->getDollPage != nullptr ? "GetDollPage"
+                                           : nullptr;
 }
 
 int PluginLibrary::GetDollPage(const std::string& fullPath, int page, HLOCAL* infoBlock,
                                HLOCAL* pixelBlock) const {
   *infoBlock = nullptr;
   *pixelBlock = nullptr;
-  if (getDollPageW_ != nullptr)
-    return getDollPageW_(Widened(fullPath).c_str(), page, infoBlock, pixelBlock);
-  if (getDollPage_ != nullptr) return getDollPage_(fullPath.c_str(), page, infoBlock, pixelBlock);
+  if (module_->getDollPageW != nullptr)
+    return module_->getDollPageW(WidenAnsi(fullPath).c_str(), page, infoBlock, pixelBlock);
+  if (module_->getDollPage != nullptr)
+    return module_->getDollPage(fullPath.c_str(), page, infoBlock, pixelBlock);
   return kResultNotServed;
 }

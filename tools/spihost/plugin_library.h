@@ -41,10 +41,5 @@ class PluginLibrary {
                   HLOCAL* pixelBlock) const;
 
  private:
-  using GetDollPageFn = int(WINAPI*)(LPCSTR, int, HLOCAL*, HLOCAL*);
-  using GetDollPageWFn = int(WINAPI*)(LPCWSTR, int, HLOCAL*, HLOCAL*);
-
   std::unique_ptr<PluginModule> module_;
-  GetDollPageFn getDollPage_ = nullptr;
-  GetDollPageWFn getDollPageW_ = nullptr;
 };
