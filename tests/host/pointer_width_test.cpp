@@ -4,6 +4,7 @@
 // that keep every bit of LONG_PTR.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <utility>
@@ -114,7 +115,8 @@ TEST_F(PointerWidth, IsSupportedTakesDataAboveTheLow16BitsForAPointer) {
 // if cut) and -4 GB plus the data's size (all of it, if cut).
 TEST_F(PointerWidth, LengthsKeepTheirBitsAbove32) {
   if (!kBuild64) GTEST_SKIP() << "a 32-bit LONG_PTR has no bits above 32";
-  const LONG_PTR fourGigabytes = static_cast<LONG_PTR>(1) << 32;
+  // Made from 64-bit arithmetic: the 32-bit build compiles this test too.
+  const auto fourGigabytes = static_cast<LONG_PTR>(std::int64_t{1} << 32);
   const Bytes cel = HeadedCel(0x20, 8, 3, 2, Bytes{1, 2, 3, 4, 5, 6});
   const LONG_PTR size = static_cast<LONG_PTR>(cel.size());
   const LPCSTR data = reinterpret_cast<LPCSTR>(cel.data());
