@@ -10,7 +10,6 @@
 namespace {
 
 constexpr unsigned kCanvasDepth = 24;
-constexpr std::uint32_t kHeaderlessPaletteGroups = 10;
 
 // A palette file as the composer uses it: read once for the whole page.
 struct SetPalette {
@@ -40,7 +39,7 @@ class PaletteFiles {
         palette.layout = RecognisePalette(view, EndsWithNoCase(name.data(), name.size(), ".kcf"));
         const PaletteHeader header = ReadPaletteHeader(view);
         palette.groupCount =
-            PassesPaletteHeaderTest(header) ? header.groupCount : kHeaderlessPaletteGroups;
+            PassesPaletteHeaderTest(header) ? header.groupCount : kHeaderlessPaletteGroupCount;
       }
     }
     return palette.layout.recognised ? &palette : nullptr;
