@@ -26,7 +26,7 @@ struct DollPlace {
 struct DollCel {
   std::string name;  // as the configuration spells it, 8-bit text
   std::int32_t object = 0;
-  std::int32_t paletteNumber = 0;  // after '*'; 0 without one
+  std::int32_t paletteNumber = 0;  // after '*' (any sign); 0 without one
   std::uint16_t pages = 0;         // bit k: shown on page k; every bit without a ':' list
 };
 

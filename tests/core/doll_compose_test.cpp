@@ -176,14 +176,15 @@ TEST(DollComposition, PaletteNumbersAndTheFillOutRule) {
   set.Put("plain.kcf", kiss::HeaderlessPalette(groups));
   set.Put("c.cel", Block(1, 1, 7));
   const std::string cnf =
-      "(4,1)\n%three.kcf\n%one.kcf\n%plain.kcf\n"
-      "#0 c.cel *1\n#1 c.cel *2\n#2 c.cel *9\n#3 c.cel\n"
-      "$2 0,0 1,0 2,0 3,0\n";
+      "(5,1)\n%three.kcf\n%one.kcf\n%plain.kcf\n"
+      "#0 c.cel *1\n#1 c.cel *2\n#2 c.cel *9\n#3 c.cel\n#4 c.cel *-1\n"
+      "$2 0,0 1,0 2,0 3,0 4,0\n";
   const Doll doll = Compose(cnf, set);
   EXPECT_EQ(doll.At(0, 0), Entry(7, 0));         // one.kcf has a single group: group 0
   EXPECT_EQ(doll.At(1, 0), (Rgb8{34, 17, 17}));  // plain.kcf's group 2
   EXPECT_EQ(doll.At(2, 0), Entry(7, 2));         // a number past the lines: the first file
   EXPECT_EQ(doll.At(3, 0), Entry(7, 2));
+  EXPECT_EQ(doll.At(4, 0), Entry(7, 2));  // a negative number: the first file too
 }
 
 TEST(DollComposition, EightBitCelsReadTheWholePaletteFile) {
