@@ -239,8 +239,9 @@ int Run(const Options& options) {
            (error.empty() ? "cannot encode it" : error));
       ++failed;
     } else {
-      Line("sheet   " + sheetPath + "  (" + std::to_string(sheet.size()) + " pictures, " +
-           std::to_string(picture.width) + " x " + std::to_string(picture.height) + ")");
+      Line("sheet   " + sheetPath + "  (" + std::to_string(sheet.size()) +
+           (sheet.size() == 1 ? " picture, " : " pictures, ") + std::to_string(picture.width) +
+           " x " + std::to_string(picture.height) + ")");
     }
   }
 
