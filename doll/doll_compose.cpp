@@ -150,9 +150,11 @@ void ComposeDoll(const DollConfig& config, int page, DollFiles& files, std::uint
   // The background: colour 0 of the first palette file, black without one.
   std::uint8_t colours[256 * kRgbQuadSize] = {};
   if (const SetPalette* first = palettes.ForNumber(0)) FillCelColours(colours, 8, first, group);
-  std::memset(pixels, 0, static_cast<std::size_t>(plan.pixelBytes));
+  const auto rowBytes = static_cast<std::size_t>(canvas.width) * 3;
   for (std::int64_t y = 0; y < canvas.height; ++y) {
-    for (std::int64_t x = 0; x < canvas.width; ++x) std::memcpy(canvas.Pixel(x, y), colours, 3);
+    std::uint8_t* row = canvas.Pixel(0, y);
+    for (std::size_t at = 0; at < rowBytes; at += 3) std::memcpy(row + at, colours, 3);
+    std::memset(row + rowBytes, 0, static_cast<std::size_t>(plan.stride) - rowBytes);  // padding
   }
 
   const std::uint16_t pageBit =

@@ -89,12 +89,18 @@ void ReadSizeLine(Line line, DollConfig* config) {
   config->height = height;
 }
 
-// "%name": the name runs to the first blank, as the cel plug-in reads it.
-void ReadPaletteLine(Line line, DollConfig* config) {
+// A '%' line's palette file name: it runs to the first blank, as the cel
+// plug-in reads it.
+Line PaletteName(Line line) {
   const std::uint8_t* nameEnd = line.begin + 1;
   while (nameEnd != line.end && !IsBlank(*nameEnd)) ++nameEnd;
-  config->paletteFiles.emplace_back(reinterpret_cast<const char*>(line.begin + 1),
-                                    reinterpret_cast<const char*>(nameEnd));
+  return {line.begin + 1, nameEnd};
+}
+
+void ReadPaletteLine(Line line, DollConfig* config) {
+  const Line name = PaletteName(line);
+  config->paletteFiles.emplace_back(reinterpret_cast<const char*>(name.begin),
+                                    reinterpret_cast<const char*>(name.end));
 }
 
 // "#object[.fix] name [*palette] [:pages] [;comment]"; a line without an
@@ -175,10 +181,8 @@ void ReadPageLine(Line line, DollPage* page) {
 }
 
 bool EndsInPaletteName(Line line) {
-  const std::uint8_t* nameEnd = line.begin + 1;
-  while (nameEnd != line.end && !IsBlank(*nameEnd)) ++nameEnd;
-  return EndsWithNoCase(line.begin + 1, static_cast<std::size_t>(nameEnd - (line.begin + 1)),
-                        ".kcf");
+  const Line name = PaletteName(line);
+  return EndsWithNoCase(name.begin, static_cast<std::size_t>(name.end - name.begin), ".kcf");
 }
 
 }  // namespace
