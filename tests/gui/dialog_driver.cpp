@@ -100,7 +100,14 @@ DialogRun RunSettingsDialog(ConfigurationDlgFn configure, HWND parent, int funct
     HWND stranger = nullptr;
     WaitUntil([&] {
       dialog = FindSettingsDialog();
-      if (dialog == nullptr) stranger = FindDialogOf(hostThread);
+      if (dialog == nullptr) {
+        stranger = FindDialogOf(hostThread);
+        // The settings dialog may have become visible between the two looks.
+        if (stranger != nullptr && WindowText(stranger) == kSettingsCaption) {
+          dialog = stranger;
+          stranger = nullptr;
+        }
+      }
       return dialog != nullptr || stranger != nullptr || returned.load();
     });
     if (dialog == nullptr && stranger != nullptr) {
