@@ -9,19 +9,20 @@
 
 namespace {
 
-// Reads up to count bytes at offset; whatever the read delivers, the rest of
-// the buffer stays as it was. The handle is the caller's own, so its position
-// is set rather than passed with the read: a read given an OVERLAPPED costs
-// the system one more round trip to post its completion.
+// Reads up to count bytes at offset and zeroes whatever the read did not
+// deliver (a file cut short since its size was taken, an offset past its
+// end), so the buffer is zeroed once rather than written twice. The handle is
+// the caller's own, so its position is set rather than passed with the read:
+// a read given an OVERLAPPED costs the system one more round trip to post its
+// completion.
 void ReadAt(HANDLE file, std::uint64_t offset, void* buffer, DWORD count) {
-  if (count == 0) return;
-  if (offset != 0) {
-    LARGE_INTEGER at;
-    at.QuadPart = static_cast<LONGLONG>(offset);
-    if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) return;
-  }
   DWORD read = 0;
-  ReadFile(file, buffer, count, &read, nullptr);
+  LARGE_INTEGER at;
+  at.QuadPart = static_cast<LONGLONG>(offset);
+  if (count != 0 && (offset == 0 || SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) &&
+      !ReadFile(file, buffer, count, &read, nullptr))
+    read = 0;
+  if (read < count) std::memset(static_cast<std::uint8_t*>(buffer) + read, 0, count - read);
 }
 
 template <typename Char>
@@ -36,9 +37,9 @@ int ReadFrom(const Char* path, std::uint64_t offset, HLOCAL* block, DWORD* lengt
     // The low 32 bits of what lies past the offset, as of the whole file at 0.
     wanted = offset < fileSize ? static_cast<DWORD>(fileSize - offset) : 0;
   }
-  // A zero-byte request still gets a (one-byte) block, so an empty file is
-  // data of length 0 rather than a failed allocation.
-  *block = LocalAlloc(LMEM_FIXED | LMEM_ZEROINIT, wanted != 0 ? wanted : 1);
+  // A zero-byte request still gets a (one-byte, zeroed) block, so an empty
+  // file is data of length 0 rather than a failed allocation.
+  *block = wanted != 0 ? LocalAlloc(LMEM_FIXED, wanted) : LocalAlloc(LPTR, 1);
   if (*block == nullptr) return kResultNoMemory;
   ReadAt(file.get(), offset, *block, wanted);
   *length = wanted;
@@ -49,7 +50,6 @@ template <typename Char>
 bool ReadHead(const Char* path, std::uint64_t offset, std::uint8_t* buffer, std::size_t count) {
   const UniqueFile file = OwnFile(OpenForReading(path));
   if (file == nullptr) return false;
-  std::memset(buffer, 0, count);
   ReadAt(file.get(), offset, buffer, static_cast<DWORD>(count));
   return true;
 }
