@@ -16,12 +16,11 @@ namespace {
 // a read given an OVERLAPPED costs the system one more round trip to post its
 // completion.
 void ReadAt(HANDLE file, std::uint64_t offset, void* buffer, DWORD count) {
-  DWORD read = 0;
   LARGE_INTEGER at;
   at.QuadPart = static_cast<LONGLONG>(offset);
-  if (count != 0 && (offset == 0 || SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) &&
-      !ReadFile(file, buffer, count, &read, nullptr))
-    read = 0;
+  DWORD read = 0;  // what ReadFile delivered, also when it fails
+  if (count != 0 && (offset == 0 || SetFilePointerEx(file, at, nullptr, FILE_BEGIN)))
+    ReadFile(file, buffer, count, &read, nullptr);
   if (read < count) std::memset(static_cast<std::uint8_t*>(buffer) + read, 0, count - read);
 }
 
