@@ -10,6 +10,7 @@
 #include <iterator>
 #include <thread>
 
+#include "archive/file_source.h"
 #include "support/archive_files.h"
 
 using archive_files::Bytes;
@@ -393,12 +394,21 @@ TEST(ArchiveReader, RealArchives) {
     EXPECT_EQ(opened.reader->ListingStatus(), ArchiveStatus::kOk);
     const auto& entries = opened.reader->Entries();
     EXPECT_EQ(entries.size(), test.entries);
+    // The file road reads the same as memory.
+    FileSource file(folder + "/" + test.name);
+    ASSERT_TRUE(file.Open());
+    ArchiveStatus fileStatus;
+    auto fromFile = OpenArchive(file, {}, &fileStatus);
+    ASSERT_NE(fromFile, nullptr);
+    ASSERT_EQ(fromFile->Entries().size(), entries.size());
     std::size_t directories = 0;
     for (std::size_t i = 0; i < entries.size(); ++i) {
       directories += entries[i].directory ? 1 : 0;
-      Bytes bytes;
+      Bytes bytes, fileBytes;
       EXPECT_EQ(opened.reader->Extract(i, &bytes), ArchiveStatus::kOk) << entries[i].name;
       EXPECT_EQ(bytes.size(), entries[i].size) << entries[i].name;
+      EXPECT_EQ(fromFile->Extract(i, &fileBytes), ArchiveStatus::kOk) << entries[i].name;
+      EXPECT_EQ(fileBytes, bytes) << entries[i].name;
     }
     EXPECT_EQ(directories, test.directories);
   }
