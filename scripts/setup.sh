@@ -97,11 +97,11 @@ done
 # build minizip the same way). They are fetched with apt-get source, which
 # checks the signed index as it fetches, into a folder outside the checkout.
 sources_dir=/opt/tamsa-sources
-# deb-src entries for the machine's own deb822 sources: the same URIs,
-# suites, components and keys, written to a list of our own.
+# deb-src entries for the machine's own sources, in either form: the same
+# URIs, suites, components and keys, written to lists of our own in folder.
 write_source_entries() {
-  local out=$1 file
-  : >"$out"
+  local folder=$1 file
+  : >"$folder/deb-src.sources"
   for file in /etc/apt/sources.list.d/*.sources; do
     [ -f "$file" ] || continue
     awk '
@@ -112,7 +112,13 @@ write_source_entries() {
       /^Types:/ { if ($0 ~ /[ \t]deb([ \t]|$)/) deb = 1; block[++n] = "Types: deb-src"; next }
       /^Enabled:[ \t]*no/ { off = 1 }
       { block[++n] = $0 }
-      END { flush() }' "$file" >>"$out"
+      END { flush() }' "$file" >>"$folder/deb-src.sources"
+  done
+  # One-line form: "deb [options] URI SUITE COMPONENT...".
+  : >"$folder/deb-src.list"
+  for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+    [ -f "$file" ] || continue
+    sed -n 's/^[ \t]*deb[ \t]/deb-src /p' "$file" >>"$folder/deb-src.list"
   done
 }
 # Fetches source package name and unpacks it as $sources_dir/name, unless a
@@ -124,7 +130,7 @@ fetch_source() {
   local work
   work=$(mktemp -d)
   mkdir -p "$work/lists/partial" "$work/parts" "$work/unpack"
-  write_source_entries "$work/parts/deb-src.sources"
+  write_source_entries "$work/parts"
   local opts=(-o Dir::Etc::sourcelist=/dev/null -o Dir::Etc::sourceparts="$work/parts"
     -o Dir::State::Lists="$work/lists" -o APT::Sandbox::User=root)
   apt-get "${opts[@]}" update -qq >"$work/log" 2>&1 || true
