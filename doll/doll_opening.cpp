@@ -1,0 +1,357 @@
+#include "doll/doll_opening.h"
+
+#include <algorithm>
+#include <map>
+#include <string>
+
+namespace {
+
+std::uint32_t PageGroup(const DollConfig& config, int page) {
+  if (page < 0 || static_cast<std::size_t>(page) >= config.pages.size()) return 0;
+  const std::int32_t group = config.pages[static_cast<std::size_t>(page)].group;
+  return group >= 0 ? static_cast<std::uint32_t>(group) : 0;
+}
+
+// Cel names match with ASCII letters folded, as the set's files do.
+bool SameName(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto ca = static_cast<unsigned char>(a[i]);
+    const auto cb = static_cast<unsigned char>(b[i]);
+    if ((ca >= 'a' && ca <= 'z' ? ca - 32 : ca) != (cb >= 'a' && cb <= 'z' ? cb - 32 : cb))
+      return false;
+  }
+  return true;
+}
+
+// Values wrap as 32-bit two's complement numbers do.
+std::int32_t Wrapped(std::int64_t value) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(value)));
+}
+
+class Interpreter {
+ public:
+  Interpreter(const DollConfig& config, DollState* state, std::size_t stepLimit)
+      : config_(config), state_(*state), stepLimit_(stepLimit) {}
+
+  FkissRun RunOpening() {
+    RunEvents(FkissEventKind::kInitialize, {});
+    RunEvents(FkissEventKind::kBegin, {});
+    if (!pageChosen_) {
+      FkissArg page;
+      page.number = state_.page;
+      RunEvents(FkissEventKind::kSet, page);
+      FkissArg group;
+      group.number = static_cast<std::int32_t>(state_.group);
+      RunEvents(FkissEventKind::kCol, group);
+    }
+    return {steps_, stopped_};
+  }
+
+ private:
+  enum class Flow { kOn, kLeave };  // kLeave: the event handler ends here
+
+  bool Step() {
+    if (steps_ >= stepLimit_) stopped_ = true;
+    if (stopped_) return false;
+    ++steps_;
+    return true;
+  }
+
+  // Runs every event of kind whose key matches, in the order of the text.
+  void RunEvents(FkissEventKind kind, const FkissArg& key) {
+    if (depth_ >= kFkissCallDepthLimit) return;
+    ++depth_;
+    for (const FkissEvent& event : config_.script.events) {
+      if (event.kind != kind || !KeyMatches(event, key)) continue;
+      if (!Step()) break;
+      RunActions(event.actions);
+    }
+    --depth_;
+  }
+
+  static bool KeyMatches(const FkissEvent& event, const FkissArg& key) {
+    switch (event.kind) {
+      case FkissEventKind::kInitialize:
+      case FkissEventKind::kBegin:
+        return true;
+      case FkissEventKind::kLabel:
+        return event.key.kind == key.kind &&
+               (key.kind == FkissArgKind::kName ? event.key.text == key.text
+                                                : event.key.number == key.number);
+      default:
+        return event.key.number == key.number;
+    }
+  }
+
+  void RunActions(const std::vector<FkissAction>& actions) {
+    std::size_t at = 0;
+    while (at < actions.size()) {
+      if (!Step()) return;
+      const FkissAction& action = actions[at];
+      std::size_t next = at + 1;
+      if (Run(action, &next) == Flow::kLeave) return;
+      at = next;
+    }
+  }
+
+  std::int32_t& Variable(const FkissArg& arg) { return variables_[arg.text]; }
+
+  std::int32_t Value(const FkissArg& arg) {
+    return arg.kind == FkissArgKind::kName ? Variable(arg) : arg.number;
+  }
+
+  // The object an argument names, or -1 for none with a place of its own.
+  std::int32_t Object(const FkissArg& arg) {
+    const std::int32_t object = Value(arg);
+    const std::vector<DollPoint>& places = state_.places[static_cast<std::size_t>(state_.page)];
+    return object >= 0 && static_cast<std::size_t>(object) < places.size() ? object : -1;
+  }
+
+  DollPoint* Place(std::int32_t object) {
+    return &state_.places[static_cast<std::size_t>(state_.page)][static_cast<std::size_t>(object)];
+  }
+
+  // Calls each(i) for every cel line the argument names: an object's lines,
+  // or every line of a cel file.
+  template <typename Each>
+  void ForEachCel(const FkissArg& arg, Each each) {
+    const bool byName = arg.kind == FkissArgKind::kCel;
+    const std::int32_t object = byName ? 0 : Value(arg);
+    for (std::size_t i = 0; i < config_.cels.size(); ++i) {
+      const DollCel& cel = config_.cels[i];
+      if (byName ? SameName(cel.name, arg.text) : cel.object == object) each(i);
+    }
+  }
+
+  // The first cel line of a cel file, or -1.
+  std::ptrdiff_t FirstCel(const FkissArg& arg) {
+    for (std::size_t i = 0; i < config_.cels.size(); ++i)
+      if (SameName(config_.cels[i].name, arg.text)) return static_cast<std::ptrdiff_t>(i);
+    return -1;
+  }
+
+  std::uint32_t Random() {
+    // xorshift32 from a fixed seed: the same opening every time.
+    random_ ^= random_ << 13;
+    random_ ^= random_ >> 17;
+    random_ ^= random_ << 5;
+    return random_;
+  }
+
+  std::int32_t RandomBetween(std::int32_t low, std::int32_t high) {
+    if (low > high) std::swap(low, high);
+    const std::int64_t range = std::int64_t{high} - low + 1;
+    return Wrapped(low + static_cast<std::int64_t>(Random() % static_cast<std::uint64_t>(range)));
+  }
+
+  // A label given by number, by name, or by a variable holding its number.
+  FkissArg LabelKey(const FkissArg& arg) {
+    if (arg.kind == FkissArgKind::kName) {
+      for (const FkissEvent& event : config_.script.events)
+        if (event.kind == FkissEventKind::kLabel && event.key.kind == FkissArgKind::kName &&
+            event.key.text == arg.text)
+          return arg;
+    }
+    FkissArg key;
+    key.number = Value(arg);
+    return key;
+  }
+
+  Flow Run(const FkissAction& action, std::size_t* next) {
+    const std::vector<FkissArg>& a = action.args;
+    switch (action.verb) {
+      case FkissVerb::kMap:
+        ForEachCel(a[0], [&](std::size_t i) { state_.mapped[i] = 1; });
+        break;
+      case FkissVerb::kUnmap:
+        ForEachCel(a[0], [&](std::size_t i) { state_.mapped[i] = 0; });
+        break;
+      case FkissVerb::kAltmap:
+        ForEachCel(a[0], [&](std::size_t i) { state_.mapped[i] ^= 1; });
+        break;
+      case FkissVerb::kMove:
+      case FkissVerb::kMoveTo: {
+        const std::int32_t object = Object(a[0]);
+        if (object < 0) break;
+        DollPoint* place = Place(object);
+        const bool relative = action.verb == FkissVerb::kMove;
+        place->x = Wrapped((relative ? std::int64_t{place->x} : 0) + Value(a[1]));
+        place->y = Wrapped((relative ? std::int64_t{place->y} : 0) + Value(a[2]));
+        break;
+      }
+      case FkissVerb::kMoveByX:
+      case FkissVerb::kMoveByY: {
+        const std::int32_t object = Object(a[0]);
+        const std::int32_t other = Object(a[1]);
+        if (object < 0 || other < 0) break;
+        const DollPoint from = *Place(other);
+        if (action.verb == FkissVerb::kMoveByX) {
+          Place(object)->x = Wrapped(std::int64_t{from.x} + Value(a[2]));
+        } else {
+          Place(object)->y = Wrapped(std::int64_t{from.y} + Value(a[2]));
+        }
+        break;
+      }
+      case FkissVerb::kTransparent: {
+        const std::int64_t change = Value(a[1]);
+        ForEachCel(a[0], [&](std::size_t i) {
+          state_.translucency[i] = static_cast<std::uint8_t>(
+              std::clamp<std::int64_t>(state_.translucency[i] + change, 0, 255));
+        });
+        break;
+      }
+      case FkissVerb::kChangeSet: {
+        const std::int32_t page = Value(a[0]);
+        if (page < 0 || page >= DollPageCount(config_)) break;
+        state_.page = page;
+        state_.group = PageGroup(config_, page);
+        pageChosen_ = true;
+        FkissArg key;
+        key.number = page;
+        RunEvents(FkissEventKind::kSet, key);
+        break;
+      }
+      case FkissVerb::kChangeCol: {
+        const std::int32_t group = Value(a[0]);
+        if (group < 0) break;
+        state_.group = static_cast<std::uint32_t>(group);
+        FkissArg key;
+        key.number = group;
+        RunEvents(FkissEventKind::kCol, key);
+        break;
+      }
+      case FkissVerb::kLet:
+        Variable(a[0]) = Value(a[1]);
+        break;
+      case FkissVerb::kAdd:
+        Variable(a[0]) = Wrapped(std::int64_t{Value(a[1])} + Value(a[2]));
+        break;
+      case FkissVerb::kSub:
+        Variable(a[0]) = Wrapped(std::int64_t{Value(a[1])} - Value(a[2]));
+        break;
+      case FkissVerb::kMul:
+        Variable(a[0]) = Wrapped(std::int64_t{Value(a[1])} * Value(a[2]));
+        break;
+      case FkissVerb::kDiv:
+      case FkissVerb::kMod: {
+        const std::int64_t divisor = Value(a[2]);
+        if (divisor == 0) break;  // the variable keeps its value
+        const std::int64_t dividend = Value(a[1]);
+        Variable(a[0]) =
+            Wrapped(action.verb == FkissVerb::kDiv ? dividend / divisor : dividend % divisor);
+        break;
+      }
+      case FkissVerb::kRandom:
+        Variable(a[0]) = RandomBetween(Value(a[1]), Value(a[2]));
+        break;
+      case FkissVerb::kLetMapped:
+      case FkissVerb::kLetTransparent: {
+        const std::ptrdiff_t cel = FirstCel(a[1]);
+        std::int32_t value = 0;
+        if (cel >= 0) {
+          const auto i = static_cast<std::size_t>(cel);
+          value = action.verb == FkissVerb::kLetMapped ? state_.mapped[i] : state_.translucency[i];
+        }
+        Variable(a[0]) = value;
+        break;
+      }
+      case FkissVerb::kLetObjectX:
+      case FkissVerb::kLetObjectY: {
+        const std::int32_t object = Object(a[1]);
+        const DollPoint place = object >= 0 ? *Place(object) : DollPoint();
+        Variable(a[0]) = action.verb == FkissVerb::kLetObjectX ? place.x : place.y;
+        break;
+      }
+      case FkissVerb::kLetSet:
+        Variable(a[0]) = state_.page;
+        break;
+      case FkissVerb::kLetPal:
+        Variable(a[0]) = Wrapped(state_.group);
+        break;
+      case FkissVerb::kLetFix: {
+        std::int32_t fix = 0;
+        ForEachCel(a[1], [&](std::size_t i) { fix = std::max(fix, config_.cels[i].fix); });
+        Variable(a[0]) = fix;
+        break;
+      }
+      case FkissVerb::kIfEqual:
+      case FkissVerb::kIfNotEqual:
+      case FkissVerb::kIfGreaterThan:
+      case FkissVerb::kIfLessThan: {
+        const std::int32_t left = Value(a[0]);
+        const std::int32_t right = Value(a[1]);
+        const bool holds = action.verb == FkissVerb::kIfEqual         ? left == right
+                           : action.verb == FkissVerb::kIfNotEqual    ? left != right
+                           : action.verb == FkissVerb::kIfGreaterThan ? left > right
+                                                                      : left < right;
+        if (!holds) *next = action.skipTo;
+        break;
+      }
+      case FkissVerb::kElse:
+        *next = action.skipTo;  // the if's own branch has run
+        break;
+      case FkissVerb::kEndIf:
+        break;
+      case FkissVerb::kGosub:
+      case FkissVerb::kGoto:
+        RunEvents(FkissEventKind::kLabel, LabelKey(a[0]));
+        return action.verb == FkissVerb::kGoto ? Flow::kLeave : Flow::kOn;
+      case FkissVerb::kGosubRandom:
+      case FkissVerb::kGotoRandom: {
+        const bool first = static_cast<std::int64_t>(Random() % 100) < Value(a[0]);
+        RunEvents(FkissEventKind::kLabel, LabelKey(first ? a[1] : a[2]));
+        return action.verb == FkissVerb::kGotoRandom ? Flow::kLeave : Flow::kOn;
+      }
+      case FkissVerb::kExitEvent:
+        return Flow::kLeave;
+    }
+    return Flow::kOn;
+  }
+
+  const DollConfig& config_;
+  DollState& state_;
+  const std::size_t stepLimit_;
+  std::size_t steps_ = 0;
+  bool stopped_ = false;
+  int depth_ = 0;
+  bool pageChosen_ = false;  // a changeset() has run the events of its page
+  std::uint32_t random_ = 0x9E3779B9u;
+  std::map<std::string, std::int32_t> variables_;  // by lower-case name; 0 until set
+};
+
+}  // namespace
+
+DollState StaticDollState(const DollConfig& config, int page) {
+  DollState state;
+  const int pageCount = DollPageCount(config);
+  state.page = page >= 0 && page < pageCount ? page : 0;
+  state.group = PageGroup(config, state.page);
+  state.mapped.reserve(config.cels.size());
+  state.translucency.reserve(config.cels.size());
+  std::size_t objects = 0;
+  for (const DollCel& cel : config.cels) {
+    state.mapped.push_back(cel.startsUnmapped ? 0 : 1);
+    state.translucency.push_back(cel.translucency);
+    if (cel.object >= 0 && cel.object <= kMaxMovableObject)
+      objects = std::max(objects, static_cast<std::size_t>(cel.object) + 1);
+  }
+  for (const DollPage& line : config.pages) objects = std::max(objects, line.places.size());
+  state.places.assign(static_cast<std::size_t>(pageCount), std::vector<DollPoint>(objects));
+  for (std::size_t k = 0; k < config.pages.size(); ++k) {
+    const std::vector<DollPlace>& given = config.pages[k].places;
+    for (std::size_t n = 0; n < given.size(); ++n)
+      if (given[n].given) state.places[k][n] = {given[n].x, given[n].y};
+  }
+  return state;
+}
+
+FkissRun RunOpeningEvents(const DollConfig& config, DollState* state, std::size_t stepLimit) {
+  return Interpreter(config, state, stepLimit).RunOpening();
+}
+
+DollState OpeningDollState(const DollConfig& config, int page) {
+  DollState state = StaticDollState(config, page);
+  RunOpeningEvents(config, &state);
+  return state;
+}
