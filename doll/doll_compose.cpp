@@ -78,9 +78,11 @@ struct Canvas {
 };
 
 // A colour channel of a cel blended onto the one below with weight
-// (255 - translucency) / 255.
+// (255 - translucency) / 255: the step from below toward the cel, cut toward
+// zero as integer division cuts, as KiSS viewers blend.
 std::uint8_t Blend(std::uint8_t cel, std::uint8_t below, unsigned translucency) {
-  return static_cast<std::uint8_t>((cel * (255 - translucency) + below * translucency) / 255);
+  const int step = (cel - below) * static_cast<int>(255 - translucency) / 255;
+  return static_cast<std::uint8_t>(below + step);
 }
 
 // Draws a cel whose top left corner lies at (left, top); what falls outside

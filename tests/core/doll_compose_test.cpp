@@ -281,7 +281,7 @@ TEST(DollOpening, EventsAndOptionsDecideWhatShows) {
       {";@EventHandler\n;@initialize() changeset(7)\n", "123000", 0, 0},
       // Translucency: 255 hides a cel, and stays within 0 to 255.
       {";@EventHandler\n;@initialize() transparent(#2,300)\n", "120000", 0, 0},
-      {";@EventHandler\n;@initialize() transparent(#2,300) transparent(#2,-1)\n", "12X000", 0, 0},
+      {";@EventHandler\n;@initialize() transparent(#2,300) transparent(#2,-200)\n", "12X000", 0, 0},
       // Variables, conditionals, the state read back.
       {";@EventHandler\n;@initialize() let(a,2) add(a,a,1) ifequal(a,3) unmap(#0) else() "
        "unmap(#1) endif()\n",
@@ -332,14 +332,9 @@ TEST(DollOpening, EventsAndOptionsDecideWhatShows) {
     for (std::int64_t x = 0; x < 6; ++x) {
       const char expected = c.row[x];
       if (expected == 'X') {
-        // c at translucency 254: one part in 255 of its colour over the background.
-        const Rgb8 cel = Entry(3, c.group);
-        const Rgb8 below = Entry(0, c.group);
-        EXPECT_EQ(doll.At(x, 0),
-                  (Rgb8{static_cast<std::uint8_t>((cel.red + below.red * 254) / 255),
-                        static_cast<std::uint8_t>((cel.green + below.green * 254) / 255),
-                        static_cast<std::uint8_t>((cel.blue + below.blue * 254) / 255)}))
-            << x;
+        // c (51, 0, 204) at translucency 55 over the background (0, 0, 255):
+        // each channel moves 200/255 of the way from below to the cel.
+        EXPECT_EQ(doll.At(x, 0), (Rgb8{40, 0, 215})) << x;
         continue;
       }
       EXPECT_EQ(doll.At(x, 0), Entry(static_cast<std::uint8_t>(expected - '0'), c.group)) << x;
@@ -359,8 +354,9 @@ TEST(DollOpening, TranslucentCelsBlendOntoWhatLiesBelow) {
       "(4,1)\n%p.kcf\n#0 a.cel ;%t128 a\n#1 b.cel ; %u %t9 hidden\n#2 glass.cel ;%T51\n"
       "#3 a.cel ;%t0%u\n$0 0,0 0,0 2,0 3,0\n",
       set);
-  // a over the background, weight 127/255: (17*127/255, 0, (238*127 + 255*128)/255).
-  EXPECT_EQ(doll.At(0, 0), (Rgb8{8, 0, 246}));
+  // a over the background, 127/255 of the way there: 17*127/255 is 8.47,
+  // -17*127/255 is -8.47, each cut toward zero.
+  EXPECT_EQ(doll.At(0, 0), (Rgb8{8, 0, 247}));
   EXPECT_EQ(doll.At(1, 0), Entry(0));  // b starts unmapped
   // The red 32-bit cel's alpha 255 becomes 204, 100 becomes 80, over the
   // background; "%t0%u" leaves the last a.cel unmapped.
@@ -372,8 +368,9 @@ TEST(DollOpening, TranslucentCelsBlendOntoWhatLiesBelow) {
       set);
   // b mapped at translucency 9 over the background, a over b, the 32-bit cel
   // at its own alpha.
-  EXPECT_EQ(shown.At(1, 0), (Rgb8{255 * 246 / 255, 0, 255 * 9 / 255}));
-  EXPECT_EQ(shown.At(0, 0), (Rgb8{(17 * 127 + 246 * 128) / 255, 0, (238 * 127 + 9 * 128) / 255}));
+  EXPECT_EQ(shown.At(1, 0), (Rgb8{246, 0, 9}));
+  // (17, 0, 238) over (246, 0, 9): -229*127/255 is -114.05, 229*127/255 114.05.
+  EXPECT_EQ(shown.At(0, 0), (Rgb8{132, 0, 123}));
   EXPECT_EQ(shown.At(2, 0), (Rgb8{255, 0, 0}));
   EXPECT_EQ(shown.At(3, 0), (Rgb8{100, 0, 155}));
 }
