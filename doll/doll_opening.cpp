@@ -13,15 +13,11 @@ std::uint32_t PageGroup(const DollConfig& config, int page) {
 }
 
 // Cel names match with ASCII letters folded, as the set's files do.
-bool SameName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto ca = static_cast<unsigned char>(a[i]);
-    const auto cb = static_cast<unsigned char>(b[i]);
-    if ((ca >= 'a' && ca <= 'z' ? ca - 32 : ca) != (cb >= 'a' && cb <= 'z' ? cb - 32 : cb))
-      return false;
-  }
-  return true;
+std::string Folded(const std::string& name) {
+  std::string folded = name;
+  for (char& c : folded)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  return folded;
 }
 
 // Values wrap as 32-bit two's complement numbers do.
@@ -32,7 +28,12 @@ std::int32_t Wrapped(std::int64_t value) {
 class Interpreter {
  public:
   Interpreter(const DollConfig& config, DollState* state, std::size_t stepLimit)
-      : config_(config), state_(*state), stepLimit_(stepLimit) {}
+      : config_(config), state_(*state), stepLimit_(stepLimit) {
+    for (std::size_t i = 0; i < config.cels.size(); ++i) {
+      celsOfObject_[config.cels[i].object].push_back(i);
+      celsOfName_[Folded(config.cels[i].name)].push_back(i);
+    }
+  }
 
   FkissRun RunOpening() {
     RunEvents(FkissEventKind::kInitialize, {});
@@ -112,23 +113,31 @@ class Interpreter {
     return &state_.places[static_cast<std::size_t>(state_.page)][static_cast<std::size_t>(object)];
   }
 
-  // Calls each(i) for every cel line the argument names: an object's lines,
-  // or every line of a cel file.
+  // The cel lines an argument names: an object's lines, or every line of a
+  // cel file.
+  const std::vector<std::size_t>& Cels(const FkissArg& arg) {
+    if (arg.kind == FkissArgKind::kCel) {
+      const auto found = celsOfName_.find(Folded(arg.text));
+      return found != celsOfName_.end() ? found->second : none_;
+    }
+    const auto found = celsOfObject_.find(Value(arg));
+    return found != celsOfObject_.end() ? found->second : none_;
+  }
+
+  // Calls each(i) for every cel line the argument names; each line counts as
+  // a step, so that no action costs more than the steps left.
   template <typename Each>
   void ForEachCel(const FkissArg& arg, Each each) {
-    const bool byName = arg.kind == FkissArgKind::kCel;
-    const std::int32_t object = byName ? 0 : Value(arg);
-    for (std::size_t i = 0; i < config_.cels.size(); ++i) {
-      const DollCel& cel = config_.cels[i];
-      if (byName ? SameName(cel.name, arg.text) : cel.object == object) each(i);
+    for (const std::size_t i : Cels(arg)) {
+      if (!Step()) return;
+      each(i);
     }
   }
 
   // The first cel line of a cel file, or -1.
   std::ptrdiff_t FirstCel(const FkissArg& arg) {
-    for (std::size_t i = 0; i < config_.cels.size(); ++i)
-      if (SameName(config_.cels[i].name, arg.text)) return static_cast<std::ptrdiff_t>(i);
-    return -1;
+    const std::vector<std::size_t>& cels = Cels(arg);
+    return cels.empty() ? -1 : static_cast<std::ptrdiff_t>(cels.front());
   }
 
   std::uint32_t Random() {
@@ -318,6 +327,9 @@ class Interpreter {
   bool pageChosen_ = false;  // a changeset() has run the events of its page
   std::uint32_t random_ = 0x9E3779B9u;
   std::map<std::string, std::int32_t> variables_;  // by lower-case name; 0 until set
+  std::map<std::int32_t, std::vector<std::size_t>> celsOfObject_;
+  const std::vector<std::size_t> none_;
+  std::map<std::string, std::vector<std::size_t>> celsOfName_;  // by folded name
 };
 
 }  // namespace

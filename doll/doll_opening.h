@@ -11,8 +11,8 @@
 
 #include "doll/doll_config.h"
 
-// An endless loop in the events stops after this many steps (an action or an
-// event run is one step).
+// An endless loop in the events stops after this many steps: an event run,
+// an action and each cel line an action changes is one step each.
 constexpr std::size_t kFkissStepLimit = 100000;
 // Objects with a number above this have no place of their own beyond what
 // the page lines give: FKiSS cannot move them.

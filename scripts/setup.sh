@@ -13,6 +13,7 @@ packages=(
   xvfb x11-utils x11-apps imagemagick fonts-morisawa-bizud-gothic locales
   googletest libgtest-dev libbenchmark-dev libstb-dev
   clang libclang-rt-14-dev
+  lhasa unzip
 )
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
