@@ -185,6 +185,8 @@ void DrawDoll(const DollConfig& config, const DollState& state, DollFiles& files
     if (!mapped || translucency >= 255) continue;
     if (!files.Read(cel.name, &celBytes)) continue;
     const ByteView bytes{celBytes.data(), celBytes.size()};
+    // What the cel plug-in would not take for a cel (a GIF on a cel line) is left out.
+    if (!PassesQuickTest(bytes, EndsWithNoCase(cel.name.data(), cel.name.size(), ".cel"))) continue;
     const CelLayout layout = ReadCelLayout(bytes);
     const unsigned depth = layout.bitsPerPixel;
     if (depth != 4 && depth != 8 && depth != 32) continue;
