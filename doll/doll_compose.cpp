@@ -77,11 +77,12 @@ struct Canvas {
   }
 };
 
-// A colour channel of a cel blended onto the one below with weight
-// (255 - translucency) / 255: the step from below toward the cel, cut toward
-// zero as integer division cuts, as KiSS viewers blend.
-std::uint8_t Blend(std::uint8_t cel, std::uint8_t below, unsigned translucency) {
-  const int step = (cel - below) * static_cast<int>(255 - translucency) / 255;
+// A colour channel of a cel laid with weight (0 to 255) onto the one below:
+// the step from below toward the cel, weight/255 of the way, cut toward zero
+// as integer division cuts (so it never passes the cel's colour), as KiSS
+// viewers blend.
+std::uint8_t Blend(std::uint8_t cel, std::uint8_t below, unsigned weight) {
+  const int step = (cel - below) * static_cast<int>(weight) / 255;
   return static_cast<std::uint8_t>(below + step);
 }
 
@@ -105,17 +106,11 @@ void DrawCel(ByteView cel, const CelLayout& layout, const std::uint8_t* colours,
       std::uint8_t* out = canvas.Pixel(left + column, top + row);
       const auto c = static_cast<std::size_t>(column);
       if (layout.bitsPerPixel == 32) {
-        std::uint8_t source[4] = {bytes.At(4 * c), bytes.At(4 * c + 1), bytes.At(4 * c + 2),
-                                  bytes.At(4 * c + 3)};
-        source[3] = static_cast<std::uint8_t>(source[3] * (255 - translucency) / 255);
-        if (source[3] == 0) continue;
-        // Blending over a one-colour pattern is blending onto what lies below.
-        const std::uint32_t below =
-            out[2] | (out[1] << 8) | (static_cast<std::uint32_t>(out[0]) << 16);
-        const std::uint32_t blended = BlendOverChecker(source, 0, 0, 1, 1, below, below);
-        out[0] = static_cast<std::uint8_t>(blended >> 16);
-        out[1] = static_cast<std::uint8_t>(blended >> 8);
-        out[2] = static_cast<std::uint8_t>(blended);
+        // Blue, green, red, alpha; the translucency multiplies the alpha.
+        const unsigned alpha = bytes.At(4 * c + 3) * (255 - translucency) / 255;
+        if (alpha == 0) continue;
+        for (int channel = 0; channel < 3; ++channel)
+          out[channel] = Blend(bytes.At(4 * c + channel), out[channel], alpha);
         continue;
       }
       const std::uint8_t index = layout.bitsPerPixel == 8 ? bytes.At(c)
@@ -128,7 +123,7 @@ void DrawCel(ByteView cel, const CelLayout& layout, const std::uint8_t* colours,
         continue;
       }
       for (int channel = 0; channel < 3; ++channel)
-        out[channel] = Blend(entry[channel], out[channel], translucency);
+        out[channel] = Blend(entry[channel], out[channel], 255 - translucency);
     }
   }
 }

@@ -211,8 +211,15 @@ TEST(DollComposition, AlphaCelsBlendOntoWhatLiesBelow) {
   EXPECT_EQ(doll.At(0, 0), (Rgb8{0, 0, 255}));
   EXPECT_EQ(doll.At(1, 0), Entry(15));
   EXPECT_EQ(doll.At(2, 0), (Rgb8{255 * 127 / 255, 0, 255 * 128 / 255}));
-  EXPECT_EQ(doll.At(3, 0), (Rgb8{255 * 254 / 255 + 10 * 1 / 255, 0, 0}));
+  // Alpha 1: each channel moves 1/255 of its distance, under 1, cut to 0.
+  EXPECT_EQ(doll.At(3, 0), Entry(15));
   EXPECT_EQ(doll.At(4, 0), Entry(0));
+  // (200, 156, 99) at alpha 43 over (255, 0, 0): 255 - 55*43/255 (9.27),
+  // 156*43/255 (26.3), 99*43/255 (16.7), each step cut toward zero.
+  set.Put("soft.cel",
+          kiss::HeadedCel(kiss::kAlphaCelMark, 32, 1, 1, kiss::AlphaRows({200, 156, 99, 43})));
+  const Doll soft = Compose("(1,1)\n%p.kcf\n#0 soft.cel\n#1 below.cel\n", set);
+  EXPECT_EQ(soft.At(0, 0), (Rgb8{246, 26, 16}));
 }
 
 TEST(DollComposition, MissingAndBrokenFilesAreLeftOut) {
