@@ -61,7 +61,7 @@ void ReadPaletteLine(Line line, DollConfig* config) {
 void ReadCelOptions(Line comment, DollCel* cel) {
   for (const std::uint8_t* at = comment.begin; at != comment.end; ++at) {
     if (*at != '%' || at + 1 == comment.end) continue;
-    const std::uint8_t option = at[1] | 0x20;  // either case
+    const auto option = static_cast<std::uint8_t>(at[1] | 0x20);  // either case
     const std::uint8_t* p = at + 2;
     std::int64_t value = 0;
     if (option == 't' && ReadNumber(&p, comment.end, 255, &value) && value >= 0) {

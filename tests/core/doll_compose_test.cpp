@@ -242,8 +242,7 @@ TEST(DollComposition, MissingAndBrokenFilesAreLeftOut) {
   EXPECT_EQ(doll.At(0, 1), Entry(0));
   // A file that is no cel: a GIF's first words would make a headerless cel
   // of 18759 x 14406.
-  const std::string gif = "GIF89a\x02\x00\x01\x00\x80\x00\x00";
-  set.Put("pic.gif", Bytes(gif.begin(), gif.end()));
+  set.Put("pic.gif", Bytes{'G', 'I', 'F', '8', '9', 'a', 2, 0, 1, 0, 0x80, 0, 0});
   doll = Compose("(2,2)\n%p.kcf\n#0 pic.gif\n", set);
   EXPECT_EQ(doll.At(0, 0), Entry(0));
   EXPECT_EQ(doll.At(1, 0), Entry(0));
