@@ -76,6 +76,10 @@ TEST(FkissOpening, TheStaticStateAndARunCutShort) {
   EXPECT_EQ(still.group, 4u);
   EXPECT_EQ(still.mapped, (std::vector<std::uint8_t>{0, 1, 1}));
   EXPECT_EQ(still.translucency, (std::vector<std::uint8_t>{0, 255, 0}));
+  // "%u" must stand alone; "%t" needs a number; other text is no option.
+  const DollState words = StaticDollState(Config("#0 a.cel ;%usize %t %tx 50%\n"), 0);
+  EXPECT_EQ(words.mapped, (std::vector<std::uint8_t>{1}));
+  EXPECT_EQ(words.translucency, (std::vector<std::uint8_t>{0}));
   ASSERT_EQ(still.places.size(), 2u);
   ASSERT_EQ(still.places[0].size(), 4u);  // objects 0 to 3; 40000 has no place of its own
   EXPECT_EQ(still.places[0][0].x, 5);
