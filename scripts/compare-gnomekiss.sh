@@ -37,11 +37,13 @@ if [ ${#configs[@]} -eq 0 ]; then
 fi
 
 status=0
-printf '%-44s %-4s %10s %10s\n' configuration page differing pixels
+printf '%-48s %-4s %10s %10s\n' configuration page differing pixels
 for cnf in "${configs[@]}"; do
   cnf=$(readlink -f "$cnf")
-  label=$(basename "$(dirname "$cnf")")/$(basename "$cnf")
-  folder=$out/$(basename "$(dirname "$cnf")")
+  # The set's folder and the one above it tell a set from its archive's copy.
+  set=$(basename "$(dirname "$(dirname "$cnf")")")/$(basename "$(dirname "$cnf")")
+  label=$set/$(basename "$cnf")
+  folder=$out/$set
   mkdir -p "$folder"
   stem=$(basename "${cnf%.*}")
   if ! scripts/wine-run.sh "$spihost" --doll --out "Z:$folder" "Z:$cnf" >"$folder/$stem.spihost.log" 2>&1; then
@@ -54,12 +56,12 @@ for cnf in "${configs[@]}"; do
     page=${page##*.set}
     theirs=$folder/$stem.gnomekiss$page.png
     if ! "$render" "$cnf" "$theirs" "$page" >"$folder/$stem.gnomekiss$page.log" 2>&1; then
-      printf '%-44s %-4s %10s %10s\n' "$label" "$page" "-" "(GnomeKiss: $(tail -1 "$folder/$stem.gnomekiss$page.log" | cut -c1-60))"
+      printf '%-48s %-4s %10s %10s\n' "$label" "$page" "-" "(GnomeKiss: $(tail -1 "$folder/$stem.gnomekiss$page.log" | cut -c1-60))"
       continue
     fi
     pixels=$(identify -format '%[fx:w*h]' "$ours")
     differing=$(compare -metric AE "$ours" "$theirs" "$folder/$stem.diff$page.png" 2>&1 >/dev/null)
-    printf '%-44s %-4s %10s %10s\n' "$label" "$page" "$differing" "$pixels"
+    printf '%-48s %-4s %10s %10s\n' "$label" "$page" "$differing" "$pixels"
   done
 done
 exit $status
