@@ -33,18 +33,41 @@ class Interpreter {
       celsOfObject_[config.cels[i].object].push_back(i);
       celsOfName_[Folded(config.cels[i].name)].push_back(i);
     }
+    const std::vector<FkissEvent>& events = config.script.events;
+    for (std::size_t i = 0; i < events.size(); ++i) {
+      const FkissArg& key = events[i].key;
+      switch (events[i].kind) {
+        case FkissEventKind::kInitialize:
+          initialize_.push_back(i);
+          break;
+        case FkissEventKind::kBegin:
+          begin_.push_back(i);
+          break;
+        case FkissEventKind::kSet:
+          sets_[key.number].push_back(i);
+          break;
+        case FkissEventKind::kCol:
+          cols_[key.number].push_back(i);
+          break;
+        case FkissEventKind::kLabel:
+          if (key.kind == FkissArgKind::kName) {
+            namedLabels_[key.text].push_back(i);
+          } else {
+            numberedLabels_[key.number].push_back(i);
+          }
+          break;
+        case FkissEventKind::kOther:
+          break;
+      }
+    }
   }
 
   FkissRun RunOpening() {
-    RunEvents(FkissEventKind::kInitialize, {});
-    RunEvents(FkissEventKind::kBegin, {});
+    RunEvents(initialize_);
+    RunEvents(begin_);
     if (!pageChosen_) {
-      FkissArg page;
-      page.number = state_.page;
-      RunEvents(FkissEventKind::kSet, page);
-      FkissArg group;
-      group.number = static_cast<std::int32_t>(state_.group);
-      RunEvents(FkissEventKind::kCol, group);
+      RunEvents(Find(sets_, state_.page));
+      RunEvents(Find(cols_, static_cast<std::int32_t>(state_.group)));
     }
     return {steps_, stopped_};
   }
@@ -59,30 +82,23 @@ class Interpreter {
     return true;
   }
 
-  // Runs every event of kind whose key matches, in the order of the text.
-  void RunEvents(FkissEventKind kind, const FkissArg& key) {
-    if (depth_ >= kFkissCallDepthLimit) return;
-    ++depth_;
-    for (const FkissEvent& event : config_.script.events) {
-      if (event.kind != kind || !KeyMatches(event, key)) continue;
-      if (!Step()) break;
-      RunActions(event.actions);
-    }
-    --depth_;
+  // The events (indexes into the script) filed under key, or none.
+  template <typename Key>
+  const std::vector<std::size_t>& Find(const std::map<Key, std::vector<std::size_t>>& events,
+                                       const Key& key) const {
+    const auto found = events.find(key);
+    return found != events.end() ? found->second : none_;
   }
 
-  static bool KeyMatches(const FkissEvent& event, const FkissArg& key) {
-    switch (event.kind) {
-      case FkissEventKind::kInitialize:
-      case FkissEventKind::kBegin:
-        return true;
-      case FkissEventKind::kLabel:
-        return event.key.kind == key.kind &&
-               (key.kind == FkissArgKind::kName ? event.key.text == key.text
-                                                : event.key.number == key.number);
-      default:
-        return event.key.number == key.number;
+  // Runs the events, in the order of the text.
+  void RunEvents(const std::vector<std::size_t>& events) {
+    if (depth_ >= kFkissCallDepthLimit) return;
+    ++depth_;
+    for (const std::size_t i : events) {
+      if (!Step()) break;
+      RunActions(config_.script.events[i].actions);
     }
+    --depth_;
   }
 
   void RunActions(const std::vector<FkissAction>& actions) {
@@ -116,12 +132,8 @@ class Interpreter {
   // The cel lines an argument names: an object's lines, or every line of a
   // cel file.
   const std::vector<std::size_t>& Cels(const FkissArg& arg) {
-    if (arg.kind == FkissArgKind::kCel) {
-      const auto found = celsOfName_.find(Folded(arg.text));
-      return found != celsOfName_.end() ? found->second : none_;
-    }
-    const auto found = celsOfObject_.find(Value(arg));
-    return found != celsOfObject_.end() ? found->second : none_;
+    return arg.kind == FkissArgKind::kCel ? Find(celsOfName_, Folded(arg.text))
+                                          : Find(celsOfObject_, Value(arg));
   }
 
   // Calls each(i) for every cel line the argument names; each line counts as
@@ -154,17 +166,14 @@ class Interpreter {
     return Wrapped(low + static_cast<std::int64_t>(Random() % static_cast<std::uint64_t>(range)));
   }
 
-  // A label given by number, by name, or by a variable holding its number.
-  FkissArg LabelKey(const FkissArg& arg) {
+  // A label's events: by number, by name, or by a variable holding its
+  // number when no label has the name.
+  const std::vector<std::size_t>& Label(const FkissArg& arg) {
     if (arg.kind == FkissArgKind::kName) {
-      for (const FkissEvent& event : config_.script.events)
-        if (event.kind == FkissEventKind::kLabel && event.key.kind == FkissArgKind::kName &&
-            event.key.text == arg.text)
-          return arg;
+      const auto named = namedLabels_.find(arg.text);
+      if (named != namedLabels_.end()) return named->second;
     }
-    FkissArg key;
-    key.number = Value(arg);
-    return key;
+    return Find(numberedLabels_, Value(arg));
   }
 
   Flow Run(const FkissAction& action, std::size_t* next) {
@@ -216,18 +225,14 @@ class Interpreter {
         state_.page = page;
         state_.group = PageGroup(config_, page);
         pageChosen_ = true;
-        FkissArg key;
-        key.number = page;
-        RunEvents(FkissEventKind::kSet, key);
+        RunEvents(Find(sets_, page));
         break;
       }
       case FkissVerb::kChangeCol: {
         const std::int32_t group = Value(a[0]);
         if (group < 0) break;
         state_.group = static_cast<std::uint32_t>(group);
-        FkissArg key;
-        key.number = group;
-        RunEvents(FkissEventKind::kCol, key);
+        RunEvents(Find(cols_, group));
         break;
       }
       case FkissVerb::kLet:
@@ -304,12 +309,12 @@ class Interpreter {
         break;
       case FkissVerb::kGosub:
       case FkissVerb::kGoto:
-        RunEvents(FkissEventKind::kLabel, LabelKey(a[0]));
+        RunEvents(Label(a[0]));
         return action.verb == FkissVerb::kGoto ? Flow::kLeave : Flow::kOn;
       case FkissVerb::kGosubRandom:
       case FkissVerb::kGotoRandom: {
         const bool first = static_cast<std::int64_t>(Random() % 100) < Value(a[0]);
-        RunEvents(FkissEventKind::kLabel, LabelKey(first ? a[1] : a[2]));
+        RunEvents(Label(first ? a[1] : a[2]));
         return action.verb == FkissVerb::kGotoRandom ? Flow::kLeave : Flow::kOn;
       }
       case FkissVerb::kExitEvent:
@@ -327,9 +332,16 @@ class Interpreter {
   bool pageChosen_ = false;  // a changeset() has run the events of its page
   std::uint32_t random_ = 0x9E3779B9u;
   std::map<std::string, std::int32_t> variables_;  // by lower-case name; 0 until set
-  std::map<std::int32_t, std::vector<std::size_t>> celsOfObject_;
   const std::vector<std::size_t> none_;
+  // Indexes into the configuration's cel lines and script events.
+  std::map<std::int32_t, std::vector<std::size_t>> celsOfObject_;
   std::map<std::string, std::vector<std::size_t>> celsOfName_;  // by folded name
+  std::vector<std::size_t> initialize_;
+  std::vector<std::size_t> begin_;
+  std::map<std::int32_t, std::vector<std::size_t>> sets_;
+  std::map<std::int32_t, std::vector<std::size_t>> cols_;
+  std::map<std::int32_t, std::vector<std::size_t>> numberedLabels_;
+  std::map<std::string, std::vector<std::size_t>> namedLabels_;
 };
 
 }  // namespace
