@@ -130,7 +130,7 @@ bool Fits(const char* form, const std::vector<FkissArg>& args) {
 struct Statement {
   std::string name;  // lower case
   std::vector<FkissArg> args;
-  bool hasArgs = false;  // a '(' followed the name, and the list was read
+  bool broken = false;  // its list could not be read: it is skipped
 };
 
 // One argument at *at: "#n", "\"text\"", a number or a name. False when it
@@ -191,7 +191,7 @@ bool ReadArgs(const std::uint8_t** at, const std::uint8_t* end, std::vector<Fkis
 
 // The statements of one ";@" line after its mark, in order, until the line's
 // end or a ';' that begins a comment. A statement whose list cannot be read
-// is passed as a name without arguments.
+// is passed on as broken.
 template <typename Each>
 void ForEachStatement(const std::uint8_t* at, const std::uint8_t* end, Each each) {
   for (;;) {
@@ -206,10 +206,10 @@ void ForEachStatement(const std::uint8_t* at, const std::uint8_t* end, Each each
     SkipBlanks(&at, end);
     if (at != end && *at == '(') {
       const std::uint8_t* p = at;
-      statement.hasArgs = ReadArgs(&p, end, &statement.args);
-      if (statement.hasArgs) {
+      if (ReadArgs(&p, end, &statement.args)) {
         at = p;
       } else {
+        statement.broken = true;
         // The list is broken: the statement ends at its ')' (or the line's end).
         while (at != end && *at != ')') ++at;
         if (at != end) ++at;
@@ -285,12 +285,14 @@ FkissScript ReadFkissScript(ByteView text) {
         if (statement.name != form.name) continue;
         FkissEvent event;
         // An opening event with the wrong arguments never happens.
-        event.kind = EventArgsFit(form.kind, statement.args) ? form.kind : FkissEventKind::kOther;
+        event.kind = !statement.broken && EventArgsFit(form.kind, statement.args)
+                         ? form.kind
+                         : FkissEventKind::kOther;
         if (!statement.args.empty()) event.key = statement.args[0];
         script.events.push_back(std::move(event));
         return;
       }
-      if (script.events.empty()) return;  // an action before any event
+      if (script.events.empty() || statement.broken) return;  // before any event, or unreadable
       for (const ActionForm& form : kActions) {
         if (statement.name != form.name) continue;
         if (!Fits(form.args, statement.args)) return;

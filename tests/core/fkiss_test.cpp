@@ -27,9 +27,10 @@ TEST(FkissScript, EventsActionsAndArguments) {
       "\t ;@ move( # 4 , -10,y1 )  transparent(\"Eyes.CEL\", 64) let(Count9,0)\n"
       ";@set(2) changeset(1) sound(\"a.wav\") timer(1,100) nop()\n"
       ";@label(Blink)\n;@label(7) exitevent()\n"
-      ";@set(x) unmap(#1)\n");
+      ";@set(x) unmap(#1)\n;@begin( else(\n;@ endif( unmap(#1)\n");
   // map(#9) comes before the handler line, alarm(3) never runs at opening;
-  // set(x) is not an event of a page.
+  // set(x) is not an event of a page; a begin() whose list is broken never
+  // happens, and a broken endif( takes the rest of its line with it.
   ASSERT_EQ(script.events.size(), 4u);
   const FkissEvent& init = script.events[0];
   EXPECT_EQ(init.kind, FkissEventKind::kInitialize);
