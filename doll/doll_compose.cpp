@@ -77,11 +77,21 @@ struct Canvas {
   }
 };
 
+// A colour channel of a cel laid with weight (0 to 255) onto the one below:
+// the step from below toward the cel, weight/255 of the way, cut toward zero
+// as integer division cuts (so it never passes the cel's colour), as KiSS
+// viewers blend.
+std::uint8_t Blend(std::uint8_t cel, std::uint8_t below, unsigned weight) {
+  const int step = (cel - below) * static_cast<int>(weight) / 255;
+  return static_cast<std::uint8_t>(below + step);
+}
+
 // Draws a cel whose top left corner lies at (left, top); what falls outside
 // the canvas is clipped, index 0 and the bytes past the file's end (zero)
-// leave the canvas as it is.
+// leave the canvas as it is. translucency (0 to 254) weighs the cel's pixels
+// against what lies under them; a 32-bit cel's alpha is multiplied by it.
 void DrawCel(ByteView cel, const CelLayout& layout, const std::uint8_t* colours, std::int64_t left,
-             std::int64_t top, const Canvas& canvas) {
+             std::int64_t top, unsigned translucency, const Canvas& canvas) {
   const std::uint64_t bytesPerRow = CelBytesPerRow(layout.width, layout.bitsPerPixel);
   const std::int64_t firstColumn = std::max<std::int64_t>(0, -left);
   const std::int64_t endColumn = std::min<std::int64_t>(layout.width, canvas.width - left);
@@ -96,16 +106,11 @@ void DrawCel(ByteView cel, const CelLayout& layout, const std::uint8_t* colours,
       std::uint8_t* out = canvas.Pixel(left + column, top + row);
       const auto c = static_cast<std::size_t>(column);
       if (layout.bitsPerPixel == 32) {
-        const std::uint8_t source[4] = {bytes.At(4 * c), bytes.At(4 * c + 1), bytes.At(4 * c + 2),
-                                        bytes.At(4 * c + 3)};
-        if (source[3] == 0) continue;
-        // Blending over a one-colour pattern is blending onto what lies below.
-        const std::uint32_t below =
-            out[2] | (out[1] << 8) | (static_cast<std::uint32_t>(out[0]) << 16);
-        const std::uint32_t blended = BlendOverChecker(source, 0, 0, 1, 1, below, below);
-        out[0] = static_cast<std::uint8_t>(blended >> 16);
-        out[1] = static_cast<std::uint8_t>(blended >> 8);
-        out[2] = static_cast<std::uint8_t>(blended);
+        // Blue, green, red, alpha; the translucency multiplies the alpha.
+        const unsigned alpha = bytes.At(4 * c + 3) * (255 - translucency) / 255;
+        if (alpha == 0) continue;
+        for (int channel = 0; channel < 3; ++channel)
+          out[channel] = Blend(bytes.At(4 * c + channel), out[channel], alpha);
         continue;
       }
       const std::uint8_t index = layout.bitsPerPixel == 8 ? bytes.At(c)
@@ -113,7 +118,12 @@ void DrawCel(ByteView cel, const CelLayout& layout, const std::uint8_t* colours,
                                                           : bytes.At(c / 2) & 0x0F;
       if (index == 0) continue;
       const std::uint8_t* entry = colours + index * kRgbQuadSize;
-      std::memcpy(out, entry, 3);  // blue, green, red
+      if (translucency == 0) {
+        std::memcpy(out, entry, 3);  // blue, green, red
+        continue;
+      }
+      for (int channel = 0; channel < 3; ++channel)
+        out[channel] = Blend(entry[channel], out[channel], 255 - translucency);
     }
   }
 }
@@ -137,14 +147,12 @@ PicturePlan DollPicturePlan(const DollConfig& config) {
   return plan;
 }
 
-void ComposeDoll(const DollConfig& config, int page, DollFiles& files, std::uint8_t* pixels) {
+void DrawDoll(const DollConfig& config, const DollState& state, DollFiles& files,
+              std::uint8_t* pixels) {
   const PicturePlan plan = DollPicturePlan(config);
   const Canvas canvas = {pixels, config.width, config.height, plan.stride};
-  const DollPage* pageLine = page >= 0 && static_cast<std::size_t>(page) < config.pages.size()
-                                 ? &config.pages[page]
-                                 : nullptr;
-  const std::uint32_t group =
-      pageLine != nullptr && pageLine->group >= 0 ? static_cast<std::uint32_t>(pageLine->group) : 0;
+  const int page = state.page;
+  const std::uint32_t group = state.group;
   PaletteFiles palettes(config, files);
 
   // The background: colour 0 of the first palette file, black without one.
@@ -159,27 +167,41 @@ void ComposeDoll(const DollConfig& config, int page, DollFiles& files, std::uint
 
   const std::uint16_t pageBit =
       page >= 0 && page < kDollPageLimit ? static_cast<std::uint16_t>(1u << page) : 0;
+  const std::vector<DollPoint>* places =
+      page >= 0 && static_cast<std::size_t>(page) < state.places.size()
+          ? &state.places[static_cast<std::size_t>(page)]
+          : nullptr;
   std::vector<std::uint8_t> celBytes;
-  for (auto cel = config.cels.rbegin(); cel != config.cels.rend(); ++cel) {
-    if ((cel->pages & pageBit) == 0) continue;
-    if (!files.Read(cel->name, &celBytes)) continue;
+  for (std::size_t i = config.cels.size(); i-- > 0;) {
+    const DollCel& cel = config.cels[i];
+    if ((cel.pages & pageBit) == 0) continue;
+    const bool mapped = i < state.mapped.size() ? state.mapped[i] != 0 : true;
+    const unsigned translucency = i < state.translucency.size() ? state.translucency[i] : 0;
+    if (!mapped || translucency >= 255) continue;
+    if (!files.Read(cel.name, &celBytes)) continue;
     const ByteView bytes{celBytes.data(), celBytes.size()};
+    // What the cel plug-in would not take for a cel (a GIF on a cel line) is left out.
+    if (!PassesQuickTest(bytes, EndsWithNoCase(cel.name.data(), cel.name.size(), ".cel"))) continue;
     const CelLayout layout = ReadCelLayout(bytes);
     const unsigned depth = layout.bitsPerPixel;
     if (depth != 4 && depth != 8 && depth != 32) continue;
-    if (depth != 32) FillCelColours(colours, depth, palettes.ForNumber(cel->paletteNumber), group);
-    DollPlace place;
-    if (pageLine != nullptr && cel->object >= 0 &&
-        static_cast<std::size_t>(cel->object) < pageLine->places.size()) {
-      place = pageLine->places[static_cast<std::size_t>(cel->object)];
+    if (depth != 32) FillCelColours(colours, depth, palettes.ForNumber(cel.paletteNumber), group);
+    DollPoint place;
+    if (places != nullptr && cel.object >= 0 &&
+        static_cast<std::size_t>(cel.object) < places->size()) {
+      place = (*places)[static_cast<std::size_t>(cel.object)];
     }
-    std::int64_t left = place.given ? place.x : 0;
-    std::int64_t top = place.given ? place.y : 0;
+    std::int64_t left = place.x;
+    std::int64_t top = place.y;
     if (layout.headed) {
       const CelHeader header = ReadCelHeader(bytes);
       left += header.xOffset;
       top += header.yOffset;
     }
-    DrawCel(bytes, layout, colours, left, top, canvas);
+    DrawCel(bytes, layout, colours, left, top, translucency, canvas);
   }
+}
+
+void ComposeDoll(const DollConfig& config, int page, DollFiles& files, std::uint8_t* pixels) {
+  DrawDoll(config, OpeningDollState(config, page), files, pixels);
 }

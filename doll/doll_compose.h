@@ -10,6 +10,7 @@
 
 #include "cel/convert.h"
 #include "doll/doll_config.h"
+#include "doll/doll_opening.h"
 
 // What the composer asks of the set's folder.
 class DollFiles {
@@ -31,7 +32,14 @@ bool DollSizeServed(const DollConfig& config);
 // of OutputStride(width, 24) bytes. Only for a size that is served.
 PicturePlan DollPicturePlan(const DollConfig& config);
 
-// Draws page (0 to DollPageCount - 1) into pixels, plan.pixelBytes bytes of
+// Draws the doll in state into pixels, plan.pixelBytes bytes of
 // DollPicturePlan(config): blue, green, red, rows bottom-up, the padding at
-// each row's end zero. Every byte is written.
+// each row's end zero. Every byte is written. The state's page shows its
+// mapped cels at their objects' places, each blended onto what lies under it
+// by its translucency, in the state's palette group.
+void DrawDoll(const DollConfig& config, const DollState& state, DollFiles& files,
+              std::uint8_t* pixels);
+
+// Draws page (0 to DollPageCount - 1) as a viewer opens it: DrawDoll of
+// OpeningDollState(config, page).
 void ComposeDoll(const DollConfig& config, int page, DollFiles& files, std::uint8_t* pixels);

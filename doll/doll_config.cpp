@@ -3,64 +3,16 @@
 #include <utility>
 
 #include "cel/text_adapters.h"
+#include "doll/fkiss_script.h"
+#include "doll/text_lines.h"
 
 namespace {
 
-// One line of the text, without its end.
-struct Line {
-  const std::uint8_t* begin;
-  const std::uint8_t* end;
-
-  bool Empty() const { return begin == end; }
-  std::uint8_t First() const { return Empty() ? 0 : *begin; }
-  // What comes before a ';': the rest of a cel or page line is a comment.
-  Line BeforeComment() const {
-    const std::uint8_t* at = begin;
-    while (at != end && *at != ';') ++at;
-    return {begin, at};
-  }
-};
-
-// Calls each(line) for every line of text; a line ends at CR LF, LF or CR.
-template <typename Each>
-void ForEachLine(ByteView text, Each each) {
-  const std::uint8_t* at = text.data;
-  const std::uint8_t* const end = text.data + text.size;
-  while (at != end) {
-    const std::uint8_t* lineEnd = at;
-    while (lineEnd != end && *lineEnd != '\r' && *lineEnd != '\n') ++lineEnd;
-    each(Line{at, lineEnd});
-    at = lineEnd;
-    if (at == end) break;
-    // CR LF is one line end; a CR or an LF alone is one too.
-    if (*at++ == '\r' && at != end && *at == '\n') ++at;
-  }
-}
-
-bool IsDigit(std::uint8_t c) { return c >= '0' && c <= '9'; }
-bool IsBlank(std::uint8_t c) { return c == ' ' || c == '\t'; }
-
-void SkipBlanks(const std::uint8_t** at, const std::uint8_t* end) {
-  while (*at != end && IsBlank(**at)) ++*at;
-}
-
-// A decimal number at *at with an optional '-' sign, saturated at limit; the
-// position moves past it. False (position kept) when no digit follows.
-bool ReadNumber(const std::uint8_t** at, const std::uint8_t* end, std::int64_t limit,
-                std::int64_t* value) {
-  const std::uint8_t* p = *at;
-  const bool negative = p != end && *p == '-';
-  if (negative) ++p;
-  if (p == end || !IsDigit(*p)) return false;
-  std::int64_t magnitude = 0;
-  for (; p != end && IsDigit(*p); ++p) {
-    magnitude = magnitude * 10 + (*p - '0');
-    if (magnitude > limit) magnitude = limit;
-  }
-  *value = negative ? -magnitude : magnitude;
-  *at = p;
-  return true;
-}
+using doll_text::IsBlank;
+using doll_text::IsDigit;
+using doll_text::ReadNumber;
+using doll_text::SkipBlanks;
+using Line = doll_text::TextLine;
 
 constexpr std::int64_t kSizeLimit = std::int64_t{1} << 40;  // far past any size served
 constexpr std::int64_t kNumberLimit = 0x7FFFFFFF;
@@ -103,9 +55,27 @@ void ReadPaletteLine(Line line, DollConfig* config) {
                                     reinterpret_cast<const char*>(name.end));
 }
 
+// The options in a cel line's comment: "%t" and a number is the cel's
+// translucency (above 255: 255), "%u" alone or before another '%' starts it
+// unmapped. Other '%' options and any other text are passed over.
+void ReadCelOptions(Line comment, DollCel* cel) {
+  for (const std::uint8_t* at = comment.begin; at != comment.end; ++at) {
+    if (*at != '%' || at + 1 == comment.end) continue;
+    const auto option = static_cast<std::uint8_t>(at[1] | 0x20);  // either case
+    const std::uint8_t* p = at + 2;
+    std::int64_t value = 0;
+    if (option == 't' && ReadNumber(&p, comment.end, 255, &value) && value >= 0) {
+      cel->translucency = static_cast<std::uint8_t>(value);
+    } else if (option == 'u' && (p == comment.end || IsBlank(*p) || *p == '%' || *p == ';')) {
+      cel->startsUnmapped = true;
+    }
+  }
+}
+
 // "#object[.fix] name [*palette] [:pages] [;comment]"; a line without an
 // object number or a name places nothing.
 void ReadCelLine(Line line, DollConfig* config) {
+  const Line comment = line.Comment();
   line = line.BeforeComment();
   const std::uint8_t* at = line.begin + 1;
   if (at == line.end || !IsDigit(*at)) return;
@@ -113,7 +83,7 @@ void ReadCelLine(Line line, DollConfig* config) {
   cel.object = ReadSmallNumber(&at, line.end);
   if (at != line.end && *at == '.') {
     ++at;
-    ReadSmallNumber(&at, line.end);  // the fix value: how firmly the cel stays put
+    cel.fix = ReadSmallNumber(&at, line.end);
   }
   SkipBlanks(&at, line.end);
   const std::uint8_t* nameBegin = at;
@@ -138,6 +108,7 @@ void ReadCelLine(Line line, DollConfig* config) {
       ++at;
     }
   }
+  ReadCelOptions(comment, &cel);
   config->cels.push_back(std::move(cel));
 }
 
@@ -195,7 +166,7 @@ bool LooksLikeDollConfig(ByteView head) {
     if (head.data[i] == 0) return false;
   }
   bool claimed = false;
-  ForEachLine(head, [&](Line line) {
+  doll_text::ForEachLine(head, [&](Line line) {
     if (claimed || line.end - line.begin < 2) return;
     const std::uint8_t second = line.begin[1];
     switch (line.First()) {
@@ -220,7 +191,7 @@ DollConfig ReadDollConfig(ByteView text) {
   DollPage* continued = nullptr;  // the page that lines beginning with a blank continue
   std::size_t pageLines = 0;
   DollPage ignoredPage;  // page lines past the tenth are read into it and dropped
-  ForEachLine(text, [&](Line line) {
+  doll_text::ForEachLine(text, [&](Line line) {
     if (continued != nullptr && IsBlank(line.First())) {
       ReadPlaces(line, continued);
       return;
@@ -251,6 +222,7 @@ DollConfig ReadDollConfig(ByteView text) {
         break;
     }
   });
+  config.script = ReadFkissScript(text);
   return config;
 }
 

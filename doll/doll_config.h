@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cel/byte_view.h"
+#include "doll/fkiss_script.h"
 
 constexpr int kDollPageLimit = 10;  // pages (sets) 0 to 9
 constexpr std::int64_t kDefaultDollWidth = 448;
@@ -28,6 +29,10 @@ struct DollCel {
   std::int32_t object = 0;
   std::int32_t paletteNumber = 0;  // after '*' (any sign); 0 without one
   std::uint16_t pages = 0;         // bit k: shown on page k; every bit without a ':' list
+  std::int32_t fix = 0;            // after the object's '.': clicks before the user may move it
+  // Options in the comment: "%t<n>" (0 opaque to 255 invisible) and "%u".
+  std::uint8_t translucency = 0;
+  bool startsUnmapped = false;
 };
 
 struct DollPage {
@@ -43,6 +48,7 @@ struct DollConfig {
   std::vector<std::string> paletteFiles;  // the '%' lines' names, in line order
   std::vector<DollCel> cels;              // the cel lines in line order: the first lies on top
   std::vector<DollPage> pages;            // the '$' lines in line order, at most ten
+  FkissScript script;                     // the ";@" lines after ";@EventHandler"
 };
 
 // The quick test on a file's first bytes (kDollClaimWindow at most): no zero
@@ -52,7 +58,7 @@ struct DollConfig {
 // it.
 bool LooksLikeDollConfig(ByteView head);
 
-// Reads the whole text; lines may end in CR LF, LF or CR.
+// Reads the whole text, its FKiSS lines too; lines may end in CR LF, LF or CR.
 DollConfig ReadDollConfig(ByteView text);
 
 // The pages the configuration defines: one per '$' line, at least one.

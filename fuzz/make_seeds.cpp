@@ -195,6 +195,7 @@ void SeedsFromFolder(const Seeds& seeds, const fs::path& folder) {
       files = Joined(files, DollRecord(path.filename().string(), ReadFile(path)));
     const Bytes text = ReadFile(folder / cnf);
     seeds.Put("doll_fuzz", set + "-" + cnf, Joined(Joined({0}, DollRecord(cnf, text)), files));
+    seeds.Put("fkiss_fuzz", set + "-" + cnf, Joined({0, 255}, text));
   }
   // A few of the cels are searched for each time: the target checks at most
   // a few dozen searches.
@@ -415,11 +416,43 @@ void EdgeDolls(const Seeds& seeds) {
       {"cr-only", "(9,9)\r%P.KCF\r#0 a.cel\r$0 -3,-3\r\t4,4\r"},
       {"no-palette", "#3 a.cel ;no size, no palette line\n$0 1,1 2,2 3,3 4,4\n"},
       {"huge-size", "(99999,3)\n%p.kcf\n#0 a.cel\n"},
+      {"opening",
+       "(20,10)\n%p.kcf\n#0 a.cel ;%t100\n#1 glass.cel ;%u\n$0 1,1 2,2\n;@EventHandler\n"
+       ";@initialize() map(#1) transparent(#1,60) move(#0,4,4) changecol(2)\n"},
   };
   for (std::uint8_t page = 0; page < 2; ++page)
     for (const auto& doll : dolls)
       seeds.Put("doll_fuzz", "edge-" + doll.first + "-" + std::to_string(page),
                 Joined(Joined({page}, DollRecord("set.cnf", Text(doll.second))), files));
+}
+
+// fkiss_fuzz: the page, a step byte, then the configuration's text.
+void EdgeFkiss(const Seeds& seeds) {
+  const std::string cels =
+      "(8,8)\n%p.kcf\n#0.3 a.cel ;%t90\n#1 b.cel :0 1 ;%u\n#2 a.cel\n$0 1,1 2,2\n$1 * 3,3\n";
+  const std::vector<std::pair<std::string, std::string>> scripts = {
+      {"map-move",
+       ";@EventHandler\n;@initialize() unmap(#0) altmap(\"A.CEL\") map(#1)\n"
+       ";@begin() move(#0,3,-2) moveto(#1,5,5) movebyx(#2,#1,1) movebyy(#2,#0,-1)\n"
+       ";@set(0) transparent(#0,-40) changecol(1)\n;@col(1) changeset(1)\n"},
+      {"variables",
+       ";@EventHandler\n;@initialize() let(a,3) add(b,a,-7) mul(c,b,b) div(d,c,0) mod(e,c,5)\n"
+       ";@ random(r,1,6) letobjectx(x,#1) letset(s) letpal(p) letfix(f,#0)\n"
+       ";@ letmapped(m,\"b.cel\") lettransparent(t,\"a.cel\")\n"
+       ";@ ifequal(a,3) ifgreaterthan(b,0) unmap(#0) else() iflessthan(c,9) map(#0) endif()\n"
+       ";@ else() exitevent() endif() ifnotequal(r,0) gosub(Show) endif()\n"
+       ";@label(Show) altmap(#2) gosubrandom(50,2,3) gotorandom(r,2,3)\n"
+       ";@label(2) transparent(\"a.cel\",300)\n;@label(3) changeset(s)\n"},
+      {"loop", ";@EventHandler\n;@initialize() gosub(1) map(#1)\n;@label(1) gosub(1) gosub(1)\n"},
+      {"broken",
+       "  ;@EventHandler()\n;@map(#0)\n\t;@begin() unmap(#0, 1) move(#1 unmap(\"b.cel\")\n"
+       ";@ endif() else() timer(1,5) ifmapped(\"a.cel\",1,5) frob() ; unmap(#2)\n"
+       ";@alarm(1) unmap(#2)\n;@set(x) unmap(#2)\n;@label(L) goto(L)\n"},
+  };
+  for (const auto& [name, script] : scripts)
+    for (std::uint8_t page = 0; page < 2; ++page)
+      seeds.Put("fkiss_fuzz", "edge-" + name + "-" + std::to_string(page),
+                Joined({page, 255}, Text(cels + script)));
 }
 
 void EdgeFolders(const Seeds& seeds) {
@@ -602,6 +635,7 @@ int main(int argc, char** argv) {
     if (edges) {
       EdgeCels(seeds);
       EdgeDolls(seeds);
+      EdgeFkiss(seeds);
       EdgePalettes(seeds);
       EdgeCnfs(seeds);
       EdgeFolders(seeds);

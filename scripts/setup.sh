@@ -13,7 +13,7 @@ packages=(
   xvfb x11-utils x11-apps imagemagick fonts-morisawa-bizud-gothic locales
   googletest libgtest-dev libbenchmark-dev libstb-dev
   clang libclang-rt-14-dev
-  liblhasa-dev zlib1g-dev libz-mingw-w64-dev dpkg-dev
+  liblhasa-dev zlib1g-dev libz-mingw-w64-dev dpkg-dev lhasa unzip
 )
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then

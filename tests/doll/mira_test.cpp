@@ -53,7 +53,7 @@ void DrawPaletted(Canvas* canvas, const Decoded& cel, int left, int top) {
 }
 
 // A 32-bit cel from its bytes: blue, green, red, alpha per pixel after the
-// header, blended onto the canvas by its alpha.
+// header, blended onto the canvas by its alpha as KiSS viewers blend.
 void DrawAlpha(Canvas* canvas, const Bytes& cel, int left, int top) {
   const int width = Word(cel, 8);
   const int height = Word(cel, 10);
@@ -65,8 +65,11 @@ void DrawAlpha(Canvas* canvas, const Bytes& cel, int left, int top) {
       const std::uint8_t* source = &cel[32 + (static_cast<std::size_t>(y) * width + x) * 4];
       const unsigned a = source[3];
       std::uint32_t& target = canvas->At(cx, cy);
+      // a/255 of the way from under toward over, the step cut toward zero.
       const auto blend = [&](unsigned under, unsigned over) {
-        return static_cast<std::uint8_t>(under * (255 - a) / 255 + over * a / 255);
+        return static_cast<std::uint8_t>(static_cast<int>(under) +
+                                         (static_cast<int>(over) - static_cast<int>(under)) *
+                                             static_cast<int>(a) / 255);
       };
       target = Rgb(blend(target & 0xFF, source[2]), blend((target >> 8) & 0xFF, source[1]),
                    blend((target >> 16) & 0xFF, source[0]));
