@@ -206,6 +206,12 @@ void ConvertArchive(const Options& options, const InputFile& file, std::vector<S
       Line("skip    " + label + ": neither a cel nor a configuration file");
     }
   }
+  if (set->ListingStatus() != ArchiveStatus::kOk) {
+    ++total;
+    ++failed;
+    Line("failed  " + file.label + ": " + DescribeArchiveStatus(set->ListingStatus()) +
+         " after the members listed");
+  }
 }
 
 int Run(const Options& options) {
