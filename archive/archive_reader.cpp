@@ -11,11 +11,14 @@ bool MemorySource::ReadAt(std::uint64_t offset, void* out, std::size_t count) co
 }
 
 ArchiveKind RecogniseArchive(ByteView head) {
-  // An LZH header: its method "-lh?-" or "-lz?-" at offset 2, a header level
-  // of 0 to 3 at offset 20.
-  if (head.size >= 22 && head.At(2) == '-' && head.At(3) == 'l' &&
-      (head.At(4) == 'h' || head.At(4) == 'z') && head.At(6) == '-' && head.At(20) <= 3) {
-    return ArchiveKind::kLzh;
+  // An LZH header: its method "-lh?-" or "-lz?-" at offset 2. Found a few
+  // bytes off (a header whose first bytes were mangled) it is an LZH
+  // archive still, a broken one.
+  for (std::size_t at = 0; at + 5 <= head.size && at < 22; ++at) {
+    if (head.At(at) == '-' && head.At(at + 1) == 'l' &&
+        (head.At(at + 2) == 'h' || head.At(at + 2) == 'z') && head.At(at + 4) == '-') {
+      return ArchiveKind::kLzh;
+    }
   }
   // A ZIP's first local header, or the end record of an empty one.
   if (head.size >= 4 && head.At(0) == 'P' && head.At(1) == 'K' &&

@@ -3,6 +3,7 @@
 // goes straight to the member's directory record.
 #include <unzip.h>
 
+#include <mutex>
 #include <new>
 
 #include "archive/archive_formats.h"
@@ -65,9 +66,12 @@ int ZCALLBACK CursorError(voidpf, voidpf stream) {
   return static_cast<SourceCursor*>(stream)->failed ? 1 : 0;
 }
 
-struct ZipOwner {
-  unzFile file;
-  ~ZipOwner() {
+// An open handle with the cursor it reads through.
+struct ZipHandle {
+  SourceCursor cursor;
+  unzFile file = nullptr;
+  explicit ZipHandle(const ArchiveSource& source) : cursor{&source} {}
+  ~ZipHandle() {
     if (file) unzClose(file);
   }
 };
@@ -95,8 +99,10 @@ class ZipReader : public ArchiveReader {
   }
 
   bool List(ArchiveStatus* status) {
-    SourceCursor cursor{&source_};
-    ZipOwner zip{OpenOver(&cursor)};
+    auto handle = std::make_unique<ZipHandle>(source_);
+    handle->file = OpenOver(&handle->cursor);
+    SourceCursor& cursor = handle->cursor;
+    ZipHandle& zip = *handle;
     if (!zip.file) {
       // minizip looks for the end record after the first byte only, so an
       // empty archive (the end record alone) is recognised here.
@@ -160,6 +166,7 @@ class ZipReader : public ArchiveReader {
       }
       listingStatus_ = ArchiveStatus::kBroken;
     }
+    Release(std::move(handle));
     return true;
   }
 
@@ -174,9 +181,48 @@ class ZipReader : public ArchiveReader {
     if (entry.size > limits_.memberBytes) return ArchiveStatus::kTooLarge;
     if (entry.packedSize > source_.Size()) return ArchiveStatus::kBroken;
 
-    SourceCursor cursor{&source_};
-    ZipOwner zip{OpenOver(&cursor)};
-    if (!zip.file) return cursor.failed ? ArchiveStatus::kReadFailed : ArchiveStatus::kBroken;
+    std::unique_ptr<ZipHandle> handle = Acquire();
+    if (!handle) return ArchiveStatus::kReadFailed;
+    ArchiveStatus status = ExtractWith(*handle, index, bytes);
+    // A handle is reused only while its reads are whole.
+    if (status != ArchiveStatus::kReadFailed) Release(std::move(handle));
+    return status;
+  }
+
+ private:
+  // Opening a handle searches the archive's end for its directory, which
+  // costs more than reading a small member: the handles of finished calls
+  // are kept for the next ones, each used by one call at a time.
+  std::unique_ptr<ZipHandle> Acquire() const {
+    {
+      std::lock_guard<std::mutex> lock(poolLock_);
+      if (!pool_.empty()) {
+        std::unique_ptr<ZipHandle> handle = std::move(pool_.back());
+        pool_.pop_back();
+        return handle;
+      }
+    }
+    try {
+      auto handle = std::make_unique<ZipHandle>(source_);
+      handle->file = OpenOver(&handle->cursor);
+      return handle->file ? std::move(handle) : nullptr;
+    } catch (const std::bad_alloc&) {
+      return nullptr;
+    }
+  }
+
+  void Release(std::unique_ptr<ZipHandle> handle) const {
+    std::lock_guard<std::mutex> lock(poolLock_);
+    try {
+      if (pool_.size() < kPooledHandles) pool_.push_back(std::move(handle));
+    } catch (const std::bad_alloc&) {
+    }
+  }
+
+  ArchiveStatus ExtractWith(ZipHandle& zip, std::size_t index,
+                            std::vector<std::uint8_t>* bytes) const {
+    const ArchiveEntry& entry = entries_[index];
+    SourceCursor& cursor = zip.cursor;
     if (unzGoToFilePos64(zip.file, &positions_[index]) != UNZ_OK ||
         unzOpenCurrentFile(zip.file) != UNZ_OK) {
       return cursor.failed ? ArchiveStatus::kReadFailed : ArchiveStatus::kBroken;
@@ -213,10 +259,12 @@ class ZipReader : public ArchiveReader {
     return ArchiveStatus::kOk;
   }
 
- private:
+  static constexpr std::size_t kPooledHandles = 8;
   const ArchiveSource& source_;
   ArchiveLimits limits_;
   std::vector<unz64_file_pos> positions_;  // each entry's directory record
+  mutable std::mutex poolLock_;
+  mutable std::vector<std::unique_ptr<ZipHandle>> pool_;
 };
 
 }  // namespace

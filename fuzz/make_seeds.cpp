@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "support/archive_files.h"
 #include "support/kiss_files.h"
 
 namespace fs = std::filesystem;
@@ -562,6 +563,30 @@ void EdgeFolders(const Seeds& seeds) {
   }
 }
 
+// archive_fuzz: whole archives, every LZH header level and ZIP method the
+// readers take, with sub-folders, a directory record and a damaged member.
+void EdgeArchives(const Seeds& seeds) {
+  const Bytes cel = kiss::HeaderlessCel(4, 2, Bytes(4, 0x12));
+  const Bytes cnf = Text("%col.kcf\n#0 body.cel *0 :0\n$0 0,0\n");
+  for (int level = 0; level <= 2; ++level) {
+    std::vector<archive_files::LzhMember> members = {
+        {level == 0 ? "SET\\BODY.CEL" : "body.cel", level == 0 ? "" : "set", cel},
+        {level == 0 ? "SET\\" : "", level == 0 ? "" : "set", {}, true},
+        {"set.cnf", "", cnf}};
+    archive_files::LzhMember damaged{"bad.cel", "", cel};
+    damaged.crc = 0;
+    members.push_back(damaged);
+    seeds.Put("archive_fuzz", "edge-lzh-level" + std::to_string(level),
+              archive_files::MakeLzh(members, level));
+  }
+  archive_files::ZipMember utf8{"\xE3\x83\xA0.cel", cel, true, 1u << 11};
+  archive_files::ZipMember badCrc{"bad.cel", cel, true};
+  badCrc.crc = 0;
+  seeds.Put("archive_fuzz", "edge-zip",
+            archive_files::MakeZip(
+                {{"set/", {}}, {"set/body.cel", cel, true}, {"set/set.cnf", cnf}, utf8, badCrc}));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -580,6 +605,7 @@ int main(int argc, char** argv) {
       EdgePalettes(seeds);
       EdgeCnfs(seeds);
       EdgeFolders(seeds);
+      EdgeArchives(seeds);
     }
     for (int i = first + 1; i < argc; ++i) SeedsFromFolder(seeds, argv[i]);
   } catch (const std::exception& error) {

@@ -16,7 +16,8 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 
 build=build/fuzz
-targets=(cnf_fuzz convert_fuzz probe_fuzz palette_fuzz folder_search_fuzz doll_fuzz archive_set_fuzz)
+targets=(cnf_fuzz convert_fuzz probe_fuzz palette_fuzz folder_search_fuzz doll_fuzz archive_fuzz
+  archive_set_fuzz)
 parallel=2
 
 build_tree() {
