@@ -32,6 +32,8 @@ class SetText {
   virtual const LineAllocator& TextHeap() const = 0;
 };
 
+// A member whose name is refused (kBadName) keeps its stored name in path, as
+// best it shows, and is never looked up by it.
 struct SetMember {
   std::wstring path;    // the folder parts and the name, joined by '\'
   std::wstring folder;  // path up to its last '\', empty at the top
@@ -50,7 +52,8 @@ class ArchiveSet {
  public:
   virtual ~ArchiveSet() = default;
   // Every file member in archive order, directory records left out; the
-  // members of an archive that is itself a member follow it, one level deep.
+  // members of an archive that is itself a member follow it, one level deep,
+  // their paths joined to its folder (where unpacking it in place puts them).
   virtual const std::vector<SetMember>& Members() const = 0;
   // kOk, or kBroken when the archive's listing stopped at a header that does
   // not read (a damaged or truncated archive): Members holds those before it.
@@ -62,7 +65,9 @@ class ArchiveSet {
   virtual ArchiveStatus Read(std::size_t member,
                              std::shared_ptr<const std::vector<std::uint8_t>>* bytes) const = 0;
   // The palette search for a cel member, answered as for that cel in an
-  // unpacked copy of the archive: the member's folder is its folder.
+  // unpacked copy of the archive: the member's folder is its folder. The
+  // answer's path is the folder, '\' and the palette's name (at the top, '\'
+  // and the name); its bytes are the palette member's first paletteBytes.
   virtual PaletteSearchResult<wchar_t> FindPalette(std::size_t celMember,
                                                    std::size_t paletteBytes) const = 0;
   // The files a configuration member's doll reads: its folder's members.
