@@ -178,7 +178,8 @@ bool ReadStoredFileRecord(const ArchiveSource& source, std::uint64_t offset, Arc
   if (level <= 1) {
     std::size_t length = base[0] + 2u;
     raw.resize(length);
-    if (length < 24 || size - offset < length || !source.ReadAt(offset, raw.data(), length)) {
+    if (length < 24 || size - offset < length || !source.ReadAt(offset, raw.data(), length) ||
+        24u + raw[21] > length) {  // the name and the CRC within the header
       return false;
     }
     unsigned sum = 0;

@@ -156,6 +156,15 @@ TEST(ArchiveReader, LzhHeaderLevels) {
   for (const Case& test : cases) {
     SCOPED_TRACE("level " + std::to_string(test.level));
     ExpectEntries(Open(archive_files::MakeLzh(test.members, test.level)), test.expected);
+    // A file stored under the directory method, as some tools write
+    // configuration files, between two others.
+    LzhMember storedAsDirectory{"SET.CNF", "", kPalette};
+    storedAsDirectory.method = "-lhd-";
+    std::vector<LzhMember> members = {test.members[0], storedAsDirectory, test.members[0]};
+    std::vector<Expected> expected = {test.expected[0],
+                                      {"SET.CNF", NameText::kCodePage, false, "-lhd-", kPalette},
+                                      test.expected[0]};
+    ExpectEntries(Open(archive_files::MakeLzh(members, test.level)), expected);
   }
 }
 

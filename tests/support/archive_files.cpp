@@ -98,7 +98,9 @@ std::uint16_t Crc16(const Bytes& data) {
 Bytes MakeLzh(const std::vector<LzhMember>& members, int level) {
   Bytes out;
   for (const LzhMember& member : members) {
-    std::string method = member.directory ? "-lhd-" : "-lh0-";
+    std::string method = !member.method.empty() ? member.method
+                         : member.directory     ? "-lhd-"
+                                                : "-lh0-";
     std::uint32_t size =
         member.claimedSize.value_or(static_cast<std::uint32_t>(member.data.size()));
     std::uint16_t crc = member.crc.value_or(Crc16(member.data));

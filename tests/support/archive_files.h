@@ -25,6 +25,7 @@ struct LzhMember {
   bool utf8CodePage = false;  // level 2: a code page header saying UTF-8
   std::optional<std::uint32_t> claimedSize, claimedPacked;
   std::optional<std::uint16_t> crc;
+  std::string method;  // when set, written in place of -lh0- or -lhd-
 };
 
 // The members under one header level (0, 1 or 2), with the end marker.
