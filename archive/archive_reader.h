@@ -48,6 +48,8 @@ enum class ArchiveStatus {
   kTooLarge,       // past a limit of ArchiveLimits
   kNoMemory,
   kReadFailed,  // the source failed to deliver bytes it has
+  kBadName,     // a member's name that would unpack outside its folder, or does not convert
+  kSameName,    // a member whose name an earlier member already has
 };
 
 // How a stored name's bytes are to be read.

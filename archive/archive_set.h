@@ -22,6 +22,9 @@ class SetText {
   virtual ~SetText() = default;
   // 8-bit text of the code page (LZH names, configuration text) as wide text.
   virtual std::wstring Widen(const std::string& text) const = 0;
+  // The same for a member's stored name, strictly: false when a byte does not
+  // convert, so that the name cannot be taken for another.
+  virtual bool WidenName(const std::string& name, std::wstring* text) const = 0;
   // Whether two names are the same file, compared as the file system does
   // (without regard to case).
   virtual bool SameName(const std::wstring& a, const std::wstring& b) const = 0;
@@ -29,6 +32,8 @@ class SetText {
   virtual const LineAllocator& TextHeap() const = 0;
 };
 
+// A member whose name is refused (kBadName) keeps its stored name in path, as
+// best it shows, and is never looked up by it.
 struct SetMember {
   std::wstring path;    // the folder parts and the name, joined by '\'
   std::wstring folder;  // path up to its last '\', empty at the top
@@ -47,8 +52,12 @@ class ArchiveSet {
  public:
   virtual ~ArchiveSet() = default;
   // Every file member in archive order, directory records left out; the
-  // members of an archive that is itself a member follow it, one level deep.
+  // members of an archive that is itself a member follow it, one level deep,
+  // their paths joined to its folder (where unpacking it in place puts them).
   virtual const std::vector<SetMember>& Members() const = 0;
+  // kOk, or kBroken when the archive's listing stopped at a header that does
+  // not read (a damaged or truncated archive): Members holds those before it.
+  virtual ArchiveStatus ListingStatus() const = 0;
   // The member at path (folders separated by '\' or '/'), names compared as
   // SetText::SameName does; -1 when there is none.
   virtual std::ptrdiff_t Find(const std::wstring& path) const = 0;
@@ -56,7 +65,9 @@ class ArchiveSet {
   virtual ArchiveStatus Read(std::size_t member,
                              std::shared_ptr<const std::vector<std::uint8_t>>* bytes) const = 0;
   // The palette search for a cel member, answered as for that cel in an
-  // unpacked copy of the archive: the member's folder is its folder.
+  // unpacked copy of the archive: the member's folder is its folder. The
+  // answer's path is the folder, '\' and the palette's name (at the top, '\'
+  // and the name); its bytes are the palette member's first paletteBytes.
   virtual PaletteSearchResult<wchar_t> FindPalette(std::size_t celMember,
                                                    std::size_t paletteBytes) const = 0;
   // The files a configuration member's doll reads: its folder's members.
@@ -69,3 +80,13 @@ class ArchiveSet {
 std::unique_ptr<ArchiveSet> OpenArchiveSet(std::shared_ptr<const ArchiveSource> source,
                                            std::shared_ptr<const SetText> text,
                                            const ArchiveLimits& limits, ArchiveStatus* status);
+
+// How a set lists an archive (the outer one, and each archive member):
+// OpenArchive, or a stand-in for tests.
+using ArchiveOpener = std::unique_ptr<ArchiveReader> (*)(const ArchiveSource& source,
+                                                         const ArchiveLimits& limits,
+                                                         ArchiveStatus* status);
+std::unique_ptr<ArchiveSet> OpenArchiveSetWith(ArchiveOpener open,
+                                               std::shared_ptr<const ArchiveSource> source,
+                                               std::shared_ptr<const SetText> text,
+                                               const ArchiveLimits& limits, ArchiveStatus* status);

@@ -62,3 +62,11 @@ void BuildFallbackColours(std::uint8_t* table, unsigned depth) {
     BuildGreyRamp(table, depth);
   }
 }
+
+bool BuildColoursFromPaletteFile(std::uint8_t* table, unsigned depth, ByteView bytes,
+                                 bool kcfNamed) {
+  const PaletteLayout layout = RecognisePalette(bytes, kcfNamed);
+  if (!layout.recognised) return false;
+  BuildPaletteColours(table, depth, bytes, layout, 0);
+  return true;
+}

@@ -15,9 +15,7 @@ namespace {
 bool IsKcfName(const std::string& path) {
   return HasExtension(path.c_str(), ".KCF", AnsiCompareNoCase);
 }
-bool IsKcfName(const std::wstring& path) {
-  return path.size() >= 4 && WideCompareNoCase(path.c_str() + path.size() - 4, L".KCF") == 0;
-}
+bool IsKcfName(const std::wstring& path) { return HasWideExtension(path.c_str(), L".KCF"); }
 
 // Reads the palette that the search assigns to the cel into table; false when
 // there is none, or it cannot be read or recognised.
@@ -26,12 +24,8 @@ bool FillFromPaletteFile(std::uint8_t* table, unsigned depth, const Char* celPat
   std::basic_string<Char> path;
   std::vector<std::uint8_t> bytes;
   if (!ReadCelPalette(celPath, kPaletteReadLength, &path, &bytes)) return false;
-  const ByteView view{bytes.data(), bytes.size()};
-  const PaletteLayout layout = RecognisePalette(view, IsKcfName(path));
-  if (!layout.recognised) return false;
-  // Each palette file of a configuration holds its own colours: group 0.
-  BuildPaletteColours(table, depth, view, layout, 0);
-  return true;
+  return BuildColoursFromPaletteFile(table, depth, ByteView{bytes.data(), bytes.size()},
+                                     IsKcfName(path));
 }
 
 template <typename Char>

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The speed of the plug-in as hosts see it: installs what is missing, builds
 # both files and the benchmark, and runs plugin_bench against tamsa.spi under
-# 32-bit Wine and tamsa.sph under 64-bit Wine, each printing its ratios; then
-# the native benchmark of the decoding core.
+# 32-bit Wine and tamsa.sph under 64-bit Wine, each printing its ratios, and
+# set_bench (a set held in an archive against its unpacked folder) in each
+# width; then the native benchmark of the decoding core.
 #
 #   scripts/bench.sh [--no-native]
 set -uo pipefail
@@ -26,7 +27,7 @@ for bits in 32 64; do
   fi
   echo "== $bits-bit build (the plug-in and plugin_bench)"
   build_tree $tree -DCMAKE_TOOLCHAIN_FILE=$toolchain -DCMAKE_BUILD_TYPE=Release \
-    --target tamsa_spi plugin_bench || exit 1
+    --target tamsa_spi plugin_bench set_bench || exit 1
   start_wine_session $tree >/dev/null || { echo "bench: Wine for $tree did not start" >&2; exit 1; }
   echo "== $bits-bit plug-in under $bits-bit Wine"
   # Written to a file: a Wine service the program starts could hold a pipe open.
@@ -34,6 +35,9 @@ for bits in 32 64; do
   scripts/wine-run.sh $tree/bench/plugin_bench.exe >"$log" 2>&1 || status=1
   grep -v -e '^qemu-i386-static: warning' -e '^wine: ' "$log"
   grep -q 'All goals met' "$log" || status=1
+  echo "== $bits-bit: a set held in an archive against its unpacked folder"
+  scripts/wine-run.sh $tree/bench/set_bench.exe >"$log" 2>&1 || status=1
+  grep -v -e '^qemu-i386-static: warning' -e '^wine: ' "$log"
   rm -f "$log"
 done
 
