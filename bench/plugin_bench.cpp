@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/owners.h"
+#include "spi/owners.h"
 #include "support/settings_registry.h"
 #include "support/test_files.h"
 #include "tools/plugin_module/plugin_module.h"

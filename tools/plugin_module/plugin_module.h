@@ -2,14 +2,14 @@
 // export of the interface looked up by name, and the doll plug-in's page
 // exports. Exports the module does not have stay null, so a host can tell
 // what it offers. Used by spihost, the benchmark and the tests; only the
-// interface of plugin/plugin_api.h and dollplugin/doll_api.h is used, so any
+// interface of spi/plugin_api.h and dollplugin/doll_api.h is used, so any
 // import plug-in serves.
 #pragma once
 
 #include <windows.h>
 
 #include "dollplugin/doll_api.h"
-#include "plugin/plugin_api.h"
+#include "spi/plugin_api.h"
 
 struct PluginModule {
   using GetPluginInfoFn = decltype(&::GetPluginInfo);

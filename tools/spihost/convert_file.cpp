@@ -5,8 +5,8 @@
 
 #include "doll/doll_config.h"
 #include "file_io.h"
-#include "plugin/owners.h"
 #include "result_codes.h"
+#include "spi/owners.h"
 
 namespace {
 

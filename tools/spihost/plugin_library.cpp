@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "plugin/ansi_text.h"
+#include "spi/ansi_text.h"
 
 namespace {
 

@@ -1,16 +1,16 @@
-#include "palette/palette_search.h"
+#include "spi/palette_search.h"
 
 #include <windows.h>
 
 #include <cstring>
 #include <cwchar>
 
-#include "cel/read_file.h"
 #include "palette/folder_search.h"
 #include "palette/text_utils.h"
-#include "plugin/ansi_text.h"
-#include "plugin/owners.h"
-#include "plugin/system_calls.h"
+#include "spi/ansi_text.h"
+#include "spi/owners.h"
+#include "spi/read_file.h"
+#include "spi/system_calls.h"
 
 namespace {
 
