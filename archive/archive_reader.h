@@ -47,7 +47,9 @@ enum class ArchiveStatus {
   kUnsupported,    // an encrypted member, or a method not read here
   kTooLarge,       // past a limit of ArchiveLimits
   kNoMemory,
-  kReadFailed,     // the source failed to deliver bytes it has
+  kReadFailed,  // the source failed to deliver bytes it has
+  kBadName,     // a member's name that would unpack outside its folder, or does not convert
+  kSameName,    // a member whose name an earlier member already has
 };
 
 // How a stored name's bytes are to be read.

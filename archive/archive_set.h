@@ -22,6 +22,9 @@ class SetText {
   virtual ~SetText() = default;
   // 8-bit text of the code page (LZH names, configuration text) as wide text.
   virtual std::wstring Widen(const std::string& text) const = 0;
+  // The same for a member's stored name, strictly: false when a byte does not
+  // convert, so that the name cannot be taken for another.
+  virtual bool WidenName(const std::string& name, std::wstring* text) const = 0;
   // Whether two names are the same file, compared as the file system does
   // (without regard to case).
   virtual bool SameName(const std::wstring& a, const std::wstring& b) const = 0;
@@ -69,3 +72,13 @@ class ArchiveSet {
 std::unique_ptr<ArchiveSet> OpenArchiveSet(std::shared_ptr<const ArchiveSource> source,
                                            std::shared_ptr<const SetText> text,
                                            const ArchiveLimits& limits, ArchiveStatus* status);
+
+// How a set lists an archive (the outer one, and each archive member):
+// OpenArchive, or a stand-in for tests.
+using ArchiveOpener = std::unique_ptr<ArchiveReader> (*)(const ArchiveSource& source,
+                                                         const ArchiveLimits& limits,
+                                                         ArchiveStatus* status);
+std::unique_ptr<ArchiveSet> OpenArchiveSetWith(ArchiveOpener open,
+                                               std::shared_ptr<const ArchiveSource> source,
+                                               std::shared_ptr<const SetText> text,
+                                               const ArchiveLimits& limits, ArchiveStatus* status);
