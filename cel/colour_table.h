@@ -22,6 +22,13 @@ void BuildPaletteColours(std::uint8_t* table, unsigned depth, ByteView bytes,
 void BuildPaletteColours(std::uint8_t* table, unsigned depth, ByteView bytes,
                          const PaletteLayout& layout, std::uint32_t group, std::size_t readLimit);
 
+// The table from a palette file's first bytes as a cel's palette search
+// finds them: group 0, since each palette file of a configuration holds its
+// own colours. kcfNamed: the file's name ends in ".KCF". False, with nothing
+// written, when the bytes are not a palette.
+bool BuildColoursFromPaletteFile(std::uint8_t* table, unsigned depth, ByteView bytes,
+                                 bool kcfNamed);
+
 // The built-in table of 16 colours, for 4-bit pictures without a palette.
 void BuildDefaultColours(std::uint8_t* table);
 

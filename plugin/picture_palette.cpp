@@ -26,12 +26,8 @@ bool FillFromPaletteFile(std::uint8_t* table, unsigned depth, const Char* celPat
   std::basic_string<Char> path;
   std::vector<std::uint8_t> bytes;
   if (!ReadCelPalette(celPath, kPaletteReadLength, &path, &bytes)) return false;
-  const ByteView view{bytes.data(), bytes.size()};
-  const PaletteLayout layout = RecognisePalette(view, IsKcfName(path));
-  if (!layout.recognised) return false;
-  // Each palette file of a configuration holds its own colours: group 0.
-  BuildPaletteColours(table, depth, view, layout, 0);
-  return true;
+  return BuildColoursFromPaletteFile(table, depth, ByteView{bytes.data(), bytes.size()},
+                                     IsKcfName(path));
 }
 
 template <typename Char>
