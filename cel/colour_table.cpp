@@ -24,14 +24,6 @@ void BuildPaletteColours(std::uint8_t* table, unsigned depth, ByteView bytes,
   BuildPaletteColours(table, depth, bytes, layout, group, kPaletteReadLength);
 }
 
-bool BuildColoursFromPaletteFile(std::uint8_t* table, unsigned depth, ByteView bytes,
-                                 bool kcfNamed) {
-  const PaletteLayout layout = RecognisePalette(bytes, kcfNamed);
-  if (!layout.recognised) return false;
-  BuildPaletteColours(table, depth, bytes, layout, 0);
-  return true;
-}
-
 void BuildPaletteColours(std::uint8_t* table, unsigned depth, ByteView bytes,
                          const PaletteLayout& layout, std::uint32_t group, std::size_t readLimit) {
   if (depth < 1 || depth > 8) return;
@@ -69,4 +61,12 @@ void BuildFallbackColours(std::uint8_t* table, unsigned depth) {
   } else {
     BuildGreyRamp(table, depth);
   }
+}
+
+bool BuildColoursFromPaletteFile(std::uint8_t* table, unsigned depth, ByteView bytes,
+                                 bool kcfNamed) {
+  const PaletteLayout layout = RecognisePalette(bytes, kcfNamed);
+  if (!layout.recognised) return false;
+  BuildPaletteColours(table, depth, bytes, layout, 0);
+  return true;
 }

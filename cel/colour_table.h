@@ -22,10 +22,11 @@ void BuildPaletteColours(std::uint8_t* table, unsigned depth, ByteView bytes,
 void BuildPaletteColours(std::uint8_t* table, unsigned depth, ByteView bytes,
                          const PaletteLayout& layout, std::uint32_t group, std::size_t readLimit);
 
-// The table from a palette file's first bytes as a cel's palette search
-// finds them: group 0, since each palette file of a configuration holds its
-// own colours. kcfNamed: the file's name ends in ".KCF". False, with nothing
-// written, when the bytes are not a palette.
+// The table from the first kPaletteReadLength bytes of the palette file that
+// the search assigns to a cel (kcfNamed: its name ends in ".kcf", which
+// lets a headerless palette be taken as one): group 0, since each palette
+// file of a configuration holds its own colours. False, nothing written,
+// when the bytes are no recognised palette.
 bool BuildColoursFromPaletteFile(std::uint8_t* table, unsigned depth, ByteView bytes,
                                  bool kcfNamed);
 

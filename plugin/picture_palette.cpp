@@ -15,9 +15,7 @@ namespace {
 bool IsKcfName(const std::string& path) {
   return HasExtension(path.c_str(), ".KCF", AnsiCompareNoCase);
 }
-bool IsKcfName(const std::wstring& path) {
-  return path.size() >= 4 && WideCompareNoCase(path.c_str() + path.size() - 4, L".KCF") == 0;
-}
+bool IsKcfName(const std::wstring& path) { return HasWideExtension(path.c_str(), L".KCF"); }
 
 // Reads the palette that the search assigns to the cel into table; false when
 // there is none, or it cannot be read or recognised.

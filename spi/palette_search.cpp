@@ -8,6 +8,7 @@
 #include "palette/folder_search.h"
 #include "palette/text_utils.h"
 #include "spi/ansi_text.h"
+#include "spi/line_heap.h"
 #include "spi/owners.h"
 #include "spi/read_file.h"
 #include "spi/system_calls.h"
@@ -29,10 +30,6 @@ bool StartsWithNoCase(const Char* text, const char* prefix) {
 std::uint64_t Ticks(FILETIME time) {
   return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
-
-void* GlobalZeroAlloc(std::size_t bytes) { return GlobalAlloc(GMEM_ZEROINIT, bytes); }
-void GlobalRelease(void* block) { GlobalFree(block); }
-constexpr LineAllocator kGlobalHeap = {GlobalZeroAlloc, GlobalRelease};
 
 // The folder as the search sees it, through the calls of one width.
 template <typename Char>
@@ -68,7 +65,7 @@ class SystemFolders : public FolderAccess<Char> {
   PathText<Char> PathFromCnfText(const std::string& name) override;
 
   const NextChar& CnfSteps() override { return AnsiNextChar(); }
-  const LineAllocator& TextHeap() override { return kGlobalHeap; }
+  const LineAllocator& TextHeap() override { return GlobalLineHeap(); }
 
   std::uint64_t Now() override {
     FILETIME now;
