@@ -56,7 +56,12 @@ enum class ArchiveStatus {
 enum class NameText { kCodePage, kUtf8 };
 
 struct ArchiveEntry {
-  std::string name;  // the stored bytes, separators as stored
+  // The stored bytes, separators as stored: a backslash or '/' in an LZH header's
+  // own name (a code page's double-byte character may hold 0x5C, so split it
+  // by the code page's steps), '/' in ZIP names and between the parts of an
+  // LZH extended header's path (stored there as 0xFF). A UTF-16 name is
+  // converted to UTF-8 and marked kUtf8.
+  std::string name;
   NameText text = NameText::kCodePage;
   bool directory = false;
   std::string method;  // as the archive names it: "-lh5-", "-lhd-", "stored", "deflate"
@@ -81,6 +86,10 @@ class ArchiveReader {
   ArchiveKind Kind() const { return kind_; }
   // Every entry in archive order (directory records among them).
   const std::vector<ArchiveEntry>& Entries() const { return entries_; }
+  // kOk when the listing read to the archive's end; kBroken when it stopped
+  // at a header that does not read or the data runs past the end (a
+  // truncated or damaged archive): the entries before it are still listed.
+  ArchiveStatus ListingStatus() const { return listingStatus_; }
   // Entry index's bytes, decompressed and checked; safe from several threads
   // at once.
   virtual ArchiveStatus Extract(std::size_t index, std::vector<std::uint8_t>* bytes) const = 0;
@@ -88,6 +97,7 @@ class ArchiveReader {
  protected:
   ArchiveKind kind_ = ArchiveKind::kUnknown;
   std::vector<ArchiveEntry> entries_;
+  ArchiveStatus listingStatus_ = ArchiveStatus::kOk;
 };
 
 // Lists the archive in source (which must outlive the reader) by the kind

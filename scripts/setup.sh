@@ -13,6 +13,7 @@ packages=(
   xvfb x11-utils x11-apps imagemagick fonts-morisawa-bizud-gothic locales
   googletest libgtest-dev libbenchmark-dev libstb-dev
   clang libclang-rt-14-dev
+  liblhasa-dev zlib1g-dev libz-mingw-w64-dev dpkg-dev
 )
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -90,3 +91,66 @@ for name in ja_JP en_US; do
     locale-gen >/dev/null
   fi
 done
+
+# The Windows trees build lhasa's library and minizip's ZIP reader from
+# Debian's source packages (native trees link liblhasa-dev and zlib1g-dev but
+# build minizip the same way). They are fetched with apt-get source, which
+# checks the signed index as it fetches, into a folder outside the checkout.
+sources_dir=/opt/tamsa-sources
+# deb-src entries for the machine's own deb822 sources: the same URIs,
+# suites, components and keys, written to a list of our own.
+write_source_entries() {
+  local out=$1 file
+  : >"$out"
+  for file in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$file" ] || continue
+    awk '
+      function flush() { if (n && deb && !off) { for (i = 1; i <= n; i++) print block[i]; print "" }
+                         n = 0; deb = 0; off = 0 }
+      /^[ \t]*$/ { flush(); next }
+      /^#/ { next }
+      /^Types:/ { if ($0 ~ /[ \t]deb([ \t]|$)/) deb = 1; block[++n] = "Types: deb-src"; next }
+      /^Enabled:[ \t]*no/ { off = 1 }
+      { block[++n] = $0 }
+      END { flush() }' "$file" >>"$out"
+  done
+}
+# Fetches source package name and unpacks it as $sources_dir/name, unless a
+# file it holds (marker) is already there.
+fetch_source() {
+  local name=$1 marker=$2
+  [ -f "$sources_dir/$name/$marker" ] && return 0
+  echo "setup: fetching the source of $name"
+  local work
+  work=$(mktemp -d)
+  mkdir -p "$work/lists/partial" "$work/parts" "$work/unpack"
+  write_source_entries "$work/parts/deb-src.sources"
+  local opts=(-o Dir::Etc::sourcelist=/dev/null -o Dir::Etc::sourceparts="$work/parts"
+    -o Dir::State::Lists="$work/lists" -o APT::Sandbox::User=root)
+  apt-get "${opts[@]}" update -qq >"$work/log" 2>&1 || true
+  # The newest version first; a suite whose pool lacks it (a mirror that
+  # keeps the index but not the files) falls back to the next.
+  local version fetched=
+  for version in $(apt-cache "${opts[@]}" showsrc "$name" 2>/dev/null | sed -n 's/^Version: //p' |
+    sort -urV); do
+    if (cd "$work/unpack" && apt-get "${opts[@]}" source -qq "$name=$version" >>"$work/log" 2>&1); then
+      fetched=1
+      break
+    fi
+    rm -rf "${work:?}/unpack" && mkdir "$work/unpack"
+  done
+  if [ -z "$fetched" ]; then
+    echo "setup: cannot fetch the source of $name; apt said:" >&2
+    grep -E '^(E:|W:)' "$work/log" | tail -n 10 >&2
+    rm -rf "$work"
+    return 1
+  fi
+  local unpacked
+  unpacked=$(find "$work/unpack" -mindepth 1 -maxdepth 1 -type d | head -n 1)
+  mkdir -p "$sources_dir"
+  rm -rf "${sources_dir:?}/$name"
+  mv "$unpacked" "$sources_dir/$name"
+  rm -rf "$work"
+}
+fetch_source lhasa lib/lha_reader.c
+fetch_source zlib contrib/minizip/unzip.c

@@ -1,5 +1,6 @@
 // Generates the project's sample KiSS set: the doll "Mira" (cels, palettes
-// and a configuration file) and a folder of loose cels without one.
+// and a configuration file) and a folder of loose cels without one, and the
+// same set packed as it travels, in a ZIP and an LZH archive.
 //
 //   make_samples OUTPUT_FOLDER [--preview FOLDER]
 //
@@ -15,6 +16,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "archive_writer.h"
 #include "doll_art.h"
 #include "kiss_writer.h"
 
@@ -33,10 +35,6 @@ void WriteFile(const std::string& path, const Bytes& bytes) {
   out.write(reinterpret_cast<const char*>(bytes.data()),
             static_cast<std::streamsize>(bytes.size()));
   if (!out) throw std::runtime_error("cannot write " + path);
-}
-
-void WriteText(const std::string& path, const std::string& text) {
-  WriteFile(path, Bytes(text.begin(), text.end()));
 }
 
 // Lines joined with CR LF, as the configuration files of KiSS sets have them.
@@ -174,17 +172,26 @@ int main(int argc, char** argv) {
     MakeFolder(out);
     MakeFolder(set);
     MakeFolder(loose);
-    WriteText(set + "/mira.cnf", kConfiguration);
-    WriteFile(set + "/mira.kcf", EncodeHeadedPalette(bodyPalette, 24));
-    WriteFile(set + "/dress.kcf", EncodeHeadedPalette(dressPalette, 12));
-    WriteFile(set + "/hair.kcf", EncodeHeaderlessPalette(hairPalette));
-    WriteFile(set + "/body.cel", EncodeHeadedCel(body, 8, 0, 0));
-    WriteFile(set + "/dress.cel", EncodeHeadedCel(dress, 4, 0, 0));
-    WriteFile(set + "/bow.cel", EncodeHeadedCel(bow, 4, 0, 0));
-    WriteFile(set + "/hair.cel", EncodeHeaderlessCel(hair));
-    WriteFile(set + "/hat.cel", EncodeAlphaCel(hat, 0, 0));
-    WriteFile(loose + "/flower.cel", EncodeHeadedCel(flower, 4, 0, 0));
-    WriteFile(loose + "/moon.cel", EncodeHeadedCel(moon, 8, 0, 0));
+    // Every file of the set by its path inside it, written out and packed.
+    const std::vector<PackedFile> files = {
+        {"mira.cnf", Bytes(kConfiguration.begin(), kConfiguration.end())},
+        {"mira.kcf", EncodeHeadedPalette(bodyPalette, 24)},
+        {"dress.kcf", EncodeHeadedPalette(dressPalette, 12)},
+        {"hair.kcf", EncodeHeaderlessPalette(hairPalette)},
+        {"body.cel", EncodeHeadedCel(body, 8, 0, 0)},
+        {"dress.cel", EncodeHeadedCel(dress, 4, 0, 0)},
+        {"bow.cel", EncodeHeadedCel(bow, 4, 0, 0)},
+        {"hair.cel", EncodeHeaderlessCel(hair)},
+        {"hat.cel", EncodeAlphaCel(hat, 0, 0)},
+        {"loose/flower.cel", EncodeHeadedCel(flower, 4, 0, 0)},
+        {"loose/moon.cel", EncodeHeadedCel(moon, 8, 0, 0)},
+    };
+    for (const PackedFile& file : files) WriteFile(set + "/" + file.path, file.bytes);
+    // The same set as it travels: packed whole, its folder loose/ kept.
+    const std::string archives = out + "/archives";
+    MakeFolder(archives);
+    WriteFile(archives + "/mira.zip", ZipArchive(files));
+    WriteFile(archives + "/mira.lzh", StoredLzhArchive(files));
 
     if (!preview.empty()) {
       MakeFolder(preview);
