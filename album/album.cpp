@@ -189,6 +189,26 @@ std::vector<AlbumEntry> ListAlbum(const ArchiveSet& set, std::ptrdiff_t onlyConf
   return entries;
 }
 
+bool HeadShowsCel(ByteView head) {
+  static constexpr char kCel[] = ".CEL";
+  for (std::size_t at = 0; at + 4 <= head.size; ++at) {
+    std::size_t i = 0;
+    for (; i < 4; ++i) {
+      std::uint8_t c = head.At(at + i);
+      if (c >= 'a' && c <= 'z') c = static_cast<std::uint8_t>(c - 32);
+      if (c != static_cast<std::uint8_t>(kCel[i])) break;
+    }
+    if (i == 4) return true;
+  }
+  return false;
+}
+
+std::uint64_t SetBytes(const ArchiveSet& set) {
+  std::uint64_t bytes = 0;
+  for (const SetMember& member : set.Members()) bytes += member.size;
+  return bytes;
+}
+
 AlbumResult MakeAlbumFile(const ArchiveSet& set, const AlbumEntry& entry,
                           const PluginSettings& settings, std::vector<std::uint8_t>* file) {
   if (entry.member >= set.Members().size()) return AlbumResult::kBroken;

@@ -41,6 +41,14 @@ constexpr std::size_t kBmpFileHeaderSize = 14;
 // are left out.
 std::vector<AlbumEntry> ListAlbum(const ArchiveSet& set, std::ptrdiff_t onlyConfig);
 
+// Whether an archive's first bytes show a cel member's name (".cel" in a
+// stored name), for a quick test that reads no further.
+bool HeadShowsCel(ByteView head);
+
+// What the set holds in memory once every member is read: the cache's
+// measure of an album.
+std::uint64_t SetBytes(const ArchiveSet& set);
+
 enum class AlbumResult { kOk, kBroken, kNoMemory, kReadFailed };
 
 // The file of entry, exactly entry.size bytes: a page composed from the

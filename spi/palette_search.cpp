@@ -176,6 +176,10 @@ int FindPaletteFile(std::wstring* out, const wchar_t* celPath) {
   return 0;
 }
 
+PaletteSearchResult<wchar_t> SearchCelPalette(const wchar_t* celPath, std::size_t paletteBytes) {
+  return SearchFor(celPath, kWidePathLimit, paletteBytes);
+}
+
 bool ReadCelPalette(const char* celPath, std::size_t wanted, std::string* path,
                     std::vector<std::uint8_t>* bytes) {
   return ReadPalette(celPath, wanted, path, bytes);
