@@ -86,6 +86,12 @@ int ListSet(std::shared_ptr<const ArchiveSource> source, Album* album) {
   if (set == nullptr) return ResultOf(status);
   auto opened = std::make_shared<OpenedAlbum>();
   opened->entries = ListAlbum(*set, -1);
+  // An archive cut short or damaged so that none of its cels and
+  // configurations reads is a failure, not an empty album.
+  if (opened->entries.empty())
+    for (const SetMember& member : set->Members())
+      if (NameEndsWith(member.name, L".CEL") || NameEndsWith(member.name, L".CNF"))
+        return member.problem != ArchiveStatus::kOk ? ResultOf(member.problem) : kResultBrokenData;
   opened->bytes = SetBytes(*set);
   opened->set = std::move(set);
   *album = std::move(opened);
