@@ -16,7 +16,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 
 build=build/fuzz
-targets=(cnf_fuzz convert_fuzz probe_fuzz palette_fuzz folder_search_fuzz doll_fuzz)
+targets=(cnf_fuzz convert_fuzz probe_fuzz palette_fuzz folder_search_fuzz doll_fuzz album_fuzz)
 parallel=2
 
 build_tree() {
