@@ -64,6 +64,7 @@ class HeldSet final : public ArchiveSet {
   }
 
   const std::vector<SetMember>& Members() const override { return members_; }
+  ArchiveStatus ListingStatus() const override { return readers_[0]->ListingStatus(); }
 
   std::ptrdiff_t Find(const std::wstring& path) const override {
     std::wstring normal;
@@ -215,7 +216,8 @@ class HeldSet final : public ArchiveSet {
 
   // Lists the archive that member index holds, its members joined to the
   // member's own folder (as unpacking it where it lies would put them);
-  // one that cannot be read or listed gives the member its problem.
+  // one that cannot be read or listed gives the member its problem, and one
+  // whose listing stops short lists what it read and gives it kBroken.
   void AddInnerArchive(ArchiveOpener open, std::size_t index) {
     std::shared_ptr<const std::vector<std::uint8_t>> bytes;
     ArchiveStatus status = Extract(index, &bytes);
@@ -233,8 +235,10 @@ class HeldSet final : public ArchiveSet {
       SetProblem(index, status);
       return;
     }
+    const ArchiveStatus listed = inner->ListingStatus();
     readers_.push_back(std::move(inner));
     AddEntries(open, readers_.size() - 1, std::wstring(members_[index].folder));
+    if (listed != ArchiveStatus::kOk) SetProblem(index, listed);
   }
 
   void SetProblem(std::size_t index, ArchiveStatus problem) {

@@ -52,6 +52,9 @@ class ArchiveSet {
   // Every file member in archive order, directory records left out; the
   // members of an archive that is itself a member follow it, one level deep.
   virtual const std::vector<SetMember>& Members() const = 0;
+  // kOk, or kBroken when the archive's listing stopped at a header that does
+  // not read (a damaged or truncated archive): Members holds those before it.
+  virtual ArchiveStatus ListingStatus() const = 0;
   // The member at path (folders separated by '\' or '/'), names compared as
   // SetText::SameName does; -1 when there is none.
   virtual std::ptrdiff_t Find(const std::wstring& path) const = 0;

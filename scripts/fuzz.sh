@@ -16,7 +16,8 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 
 build=build/fuzz
-targets=(cnf_fuzz convert_fuzz probe_fuzz palette_fuzz folder_search_fuzz doll_fuzz album_fuzz)
+targets=(cnf_fuzz convert_fuzz probe_fuzz palette_fuzz folder_search_fuzz doll_fuzz archive_set_fuzz
+  album_fuzz)
 parallel=2
 
 build_tree() {
@@ -44,6 +45,9 @@ remake_corpus() {
     echo "fuzz: note: tools/make_samples no longer writes what samples/ holds" >&2
   fi
   "$build/fuzz/make_seeds" --edges fuzz/corpus "$samples/mira" "$samples/mira/loose" || return 1
+  # The set held in an archive starts from the sample set's archives.
+  mkdir -p fuzz/corpus/archive_set_fuzz
+  cp "$samples/archives/mira.zip" "$samples/archives/mira.lzh" fuzz/corpus/archive_set_fuzz/
   for target in "${targets[@]}"; do
     printf '%-20s %4d seeds\n' "$target" "$(find "fuzz/corpus/$target" -type f | wc -l)"
   done

@@ -5,7 +5,11 @@
 # and a contact sheet of them all, out/samples/contact-sheet.png), then shows
 # the dressed doll through tamsadoll.spi (one PNG per page of
 # samples/mira/mira.cnf, out/samples/doll/mira.set0.png ..., and their sheet,
-# out/samples/doll-sheet.png).
+# out/samples/doll-sheet.png). Last it opens the same set packed as it
+# travels, samples/archives/mira.zip and mira.lzh, through spihost (every cel
+# and every page of the doll, out/samples/archives/mira.zip/ ... and
+# out/samples/archive-sheet.png), and fails unless each of those pictures
+# equals the unpacked set's byte for byte.
 #
 #   scripts/run-samples.sh [--64] [--update-docs] [--build DIR]
 # --64 uses the 64-bit tamsa.sph, tamsadoll.sph and spihost under 64-bit Wine
@@ -29,7 +33,7 @@ while [ $# -gt 0 ]; do
       shift
       ;;
     -h | --help)
-      sed -n '2,14s/^# \{0,1\}//p' "$0"
+      sed -n '2,19s/^# \{0,1\}//p' "$0"
       exit 0
       ;;
     *)
@@ -87,10 +91,32 @@ echo "== dressing the doll of samples/mira/mira.cnf through $doll_plugin"
 run_spihost "$out/doll.log" --doll --out "$out/doll" --sheet "$out/doll-sheet.png" \
   samples/mira
 
+echo "== opening the sample set's archives samples/archives/mira.zip and mira.lzh"
+run_spihost "$out/archives.log" --out "$out/archives" --sheet "$out/archive-sheet.png" \
+  samples/archives
+mismatches=0
+for archive in mira.zip mira.lzh; do
+  # The unpacked set's cels, then its doll's page.
+  for picture in $(cd "$out" && find . -name '*.png' -not -path './doll/*' \
+    -not -path './archives/*' -not -name '*sheet.png' | sort) doll/mira.set0.png; do
+    packed=$out/archives/$archive/${picture#doll/}
+    if ! cmp -s "$out/$picture" "$packed"; then
+      echo "run-samples: $packed is not the picture of the unpacked set ($out/$picture)" >&2
+      mismatches=$((mismatches + 1))
+    fi
+  done
+done
+if [ "$mismatches" -ne 0 ]; then
+  echo "run-samples: $mismatches pictures from the archives differ from the unpacked set's" >&2
+  exit 1
+fi
+echo "run-samples: the pictures of mira.zip and mira.lzh equal the unpacked set's byte for byte"
+
 if [ "$update_docs" -eq 1 ]; then
   mkdir -p docs
   cp "$out/contact-sheet.png" docs/contact-sheet.png
   cp "$out/doll/mira.set0.png" docs/doll.png
   echo "run-samples: copied the contact sheet to docs/contact-sheet.png and the doll to docs/doll.png"
 fi
-echo "run-samples: pictures in $out/, contact sheets $out/contact-sheet.png and $out/doll-sheet.png"
+echo "run-samples: pictures in $out/, contact sheets $out/contact-sheet.png, $out/doll-sheet.png" \
+  "and $out/archive-sheet.png"

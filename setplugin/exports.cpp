@@ -88,6 +88,8 @@ int ListSet(std::shared_ptr<const ArchiveSource> source, Album* album) {
   opened->entries = ListAlbum(*set, -1);
   // An archive cut short or damaged so that none of its cels and
   // configurations reads is a failure, not an empty album.
+  if (opened->entries.empty() && set->ListingStatus() != ArchiveStatus::kOk)
+    return ResultOf(set->ListingStatus());
   if (opened->entries.empty())
     for (const SetMember& member : set->Members())
       if (NameEndsWith(member.name, L".CEL") || NameEndsWith(member.name, L".CNF"))

@@ -18,6 +18,7 @@ class FolderSet : public ArchiveSet {
   bool Open(const std::wstring& folder);
 
   const std::vector<SetMember>& Members() const override { return members_; }
+  ArchiveStatus ListingStatus() const override { return ArchiveStatus::kOk; }
   std::ptrdiff_t Find(const std::wstring& path) const override;
   ArchiveStatus Read(std::size_t member,
                      std::shared_ptr<const std::vector<std::uint8_t>>* bytes) const override;

@@ -179,12 +179,15 @@ TEST(ArchiveSet, MembersThatCannotBeReadSayWhyAndTheRestStillRead) {
                                std::make_shared<SingleByteText>(), {}, &status),
             nullptr);
   EXPECT_EQ(status, ArchiveStatus::kUnknownFormat);
-  std::vector<std::uint8_t> cut = FakeArchive({{"a.cel", Text("12345")}});
-  cut.resize(cut.size() - 2);
-  EXPECT_EQ(OpenArchiveSetWith(&OpenFakeArchive, std::make_shared<OwnedSource>(cut),
-                               std::make_shared<SingleByteText>(), {}, &status),
-            nullptr);
-  EXPECT_EQ(status, ArchiveStatus::kBroken);
+  std::vector<std::uint8_t> cut = FakeArchive({{"a.cel", Text("12345")}, {"b.cel", Text("6")}});
+  cut.resize(cut.size() - 1);
+  auto damaged = OpenArchiveSetWith(&OpenFakeArchive, std::make_shared<OwnedSource>(cut),
+                                    std::make_shared<SingleByteText>(), {}, &status);
+  ASSERT_NE(damaged, nullptr);
+  EXPECT_EQ(damaged->ListingStatus(), ArchiveStatus::kBroken);
+  ASSERT_EQ(damaged->Members().size(), 1u);
+  EXPECT_EQ(damaged->Members()[0].path, L"a.cel");
+  EXPECT_EQ(set->ListingStatus(), ArchiveStatus::kOk);
 }
 
 TEST(ArchiveSet, AnArchiveMemberIsReadOneLevelDeepBesideItself) {
@@ -208,13 +211,15 @@ TEST(ArchiveSet, AnArchiveMemberIsReadOneLevelDeepBesideItself) {
     problems.push_back(member.problem);
   }
   const std::vector<std::wstring> expected = {
-      L"sub\\inner.LZH", L"sub\\x.cel", L"sub\\part\\y.cel", L"sub\\deeper.zip", L"../out.cel",
-      L"after.cel",      L"sub\\x.cel", L"bad.zip",          L"text.lha"};
+      L"sub\\inner.LZH", L"sub\\x.cel",  L"sub\\part\\y.cel", L"sub\\deeper.zip",
+      L"../out.cel",     L"after.cel",   L"sub\\x.cel",       L"bad.zip",
+      L"x.cel",          L"part\\y.cel", L"deeper.zip",       L"text.lha"};
   EXPECT_EQ(paths, expected);
   const std::vector<ArchiveStatus> expectedProblems = {
       ArchiveStatus::kOk,       ArchiveStatus::kOk,      ArchiveStatus::kOk,
       ArchiveStatus::kOk,       ArchiveStatus::kBadName, ArchiveStatus::kOk,
-      ArchiveStatus::kSameName, ArchiveStatus::kBroken,  ArchiveStatus::kUnknownFormat};
+      ArchiveStatus::kSameName, ArchiveStatus::kBroken,  ArchiveStatus::kOk,
+      ArchiveStatus::kOk,       ArchiveStatus::kOk,      ArchiveStatus::kUnknownFormat};
   EXPECT_EQ(problems, expectedProblems);
   std::shared_ptr<const std::vector<std::uint8_t>> bytes;
   ASSERT_EQ(set->Read(static_cast<std::size_t>(set->Find(L"sub\\part\\y.cel")), &bytes),

@@ -90,10 +90,8 @@ class FakeArchiveReader : public ArchiveReader {
         return false;
       }
     }
-    if (!whole) {
-      *status = ArchiveStatus::kBroken;
-      return false;
-    }
+    // A listing cut short keeps the entries before the cut, as the readers do.
+    if (!whole) listingStatus_ = ArchiveStatus::kBroken;
     return true;
   }
 

@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <set>
 
+#include "archive_members.h"
 #include "file_io.h"
 #include "name_pattern.h"
+#include "output_names.h"
 
 namespace {
 
@@ -49,12 +51,10 @@ Listing List(const std::string& pattern) {
   return listing;
 }
 
-std::string WithoutExtension(const std::string& name) {
-  const std::size_t dot = name.find_last_of('.');
-  const std::size_t separator = name.find_last_of("\\/");
-  if (dot == std::string::npos || dot == 0 || (separator != std::string::npos && dot < separator))
-    return name;
-  return name.substr(0, dot);
+// A picture's output name drops its extension; an archive's folder of
+// pictures keeps it, so that mira.zip and mira.lzh do not meet.
+std::string OutputStemOf(const std::string& name) {
+  return IsArchiveName(name) ? name : WithoutExtension(name);
 }
 
 void ScanFolder(const std::string& folder, const std::string& relative,
@@ -67,7 +67,7 @@ void ScanFolder(const std::string& folder, const std::string& relative,
   for (const std::string& name : listing.files) {
     if (!MatchesAnyPattern(name, patterns)) continue;
     const std::string label = Join(relative, name);
-    list.files.push_back(InputFile{Join(folder, name), label, WithoutExtension(label)});
+    list.files.push_back(InputFile{Join(folder, name), label, OutputStemOf(label)});
   }
   if (!recursive) return;
   for (const std::string& name : listing.folders)
@@ -97,11 +97,10 @@ InputList CollectInputs(const std::vector<std::string>& arguments,
       if (listing.ok && listing.files.empty())
         list.problems.push_back("no file matches " + argument);
       for (const std::string& name : listing.files)
-        list.files.push_back(
-            InputFile{Join(folder, name), Join(folder, name), WithoutExtension(name)});
+        list.files.push_back(InputFile{Join(folder, name), Join(folder, name), OutputStemOf(name)});
     } else {
       // A missing file stays on the list, to be reported like any other failure.
-      list.files.push_back(InputFile{argument, argument, WithoutExtension(NameOf(argument))});
+      list.files.push_back(InputFile{argument, argument, OutputStemOf(NameOf(argument))});
     }
   }
   std::set<std::string> taken;

@@ -11,3 +11,6 @@ std::string OutputPath(const std::string& folder, const std::string& stem, bool 
 // "mira.set0" and "mira.cnf set0".
 std::string DollPageStem(const std::string& stem, int page);
 std::string DollPageLabel(const std::string& label, int page);
+
+// The name or path without its last extension ("sub\\a.cel" -> "sub\\a").
+std::string WithoutExtension(const std::string& name);

@@ -6,9 +6,7 @@
 #include <vector>
 
 #include "options.h"
-
-// The key under HKEY_CURRENT_USER that holds the five settings.
-constexpr const char* kSettingsKeyPath = "Software\\Belvarod\\Susie\\Plug-in\\Tamsa";
+#include "settings/plugin_settings.h"  // kSettingsKeyPath, the key of the five settings
 
 // The plug-in reads the four pattern settings only while AlphaType is stored
 // as 0. When pattern settings are given without --alpha-type and AlphaType is

@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "archive_members.h"
 #include "contact_sheet.h"
 #include "convert_file.h"
 #include "file_io.h"
@@ -139,6 +141,79 @@ bool WritePicture(const Options& options, const std::string& label, const std::s
   return true;
 }
 
+// The pages of a doll, each written or reported as failed, and the
+// configuration's own failure when it has one.
+template <typename Decode>
+void WriteDollPages(const Options& options, const std::string& label, const std::string& stem,
+                    Decode decode, std::vector<SheetEntry>& sheet, std::size_t& total,
+                    std::size_t& failed) {
+  const FileReport doll = decode([&](int page, FileReport& report) {
+    ++total;
+    const std::string pageLabel = DollPageLabel(label, page);
+    if (!report.ok) {
+      Line("failed  " + pageLabel + ": " + report.failure);
+      ++failed;
+    } else if (!WritePicture(options, pageLabel, DollPageStem(stem, page), report, sheet)) {
+      ++failed;
+    }
+  });
+  if (!doll.ok) {
+    ++total;
+    Line("failed  " + label + ": " + doll.failure);
+    ++failed;
+  }
+}
+
+// Every cel member and every page of every configuration member of the set
+// in the archive, below a folder of the archive's own; a member that cannot
+// be read is a failure by name.
+void ConvertArchive(const Options& options, const InputFile& file, std::vector<SheetEntry>& sheet,
+                    std::size_t& total, std::size_t& failed) {
+  std::string failure;
+  const std::unique_ptr<ArchiveSet> set = OpenSetArchive(file.path, failure);
+  if (set == nullptr) {
+    ++total;
+    ++failed;
+    Line("failed  " + file.label + ": " + failure);
+    return;
+  }
+  for (std::size_t i = 0; i < set->Members().size(); ++i) {
+    const SetMember& member = set->Members()[i];
+    const std::string path = MemberText(member.path);
+    const std::string label = file.label + "\\" + path;
+    const std::string stem = file.outputStem + "\\" + WithoutExtension(path);
+    if (member.problem != ArchiveStatus::kOk) {
+      ++total;
+      ++failed;
+      Line("failed  " + label + ": " + DescribeArchiveStatus(member.problem));
+    } else if (IsCelMember(member)) {
+      ++total;
+      const FileReport report = DecodeArchiveCel(*set, i);
+      if (!report.ok) {
+        Line("failed  " + label + ": " + report.failure);
+        ++failed;
+      } else if (!WritePicture(options, label, stem, report, sheet)) {
+        ++failed;
+      }
+    } else if (IsConfigurationMember(member)) {
+      WriteDollPages(
+          options, label, stem,
+          [&](const std::function<void(int, FileReport&)>& onPage) {
+            return DecodeArchiveDoll(*set, i, onPage);
+          },
+          sheet, total, failed);
+    } else {
+      Line("skip    " + label + ": neither a cel nor a configuration file");
+    }
+  }
+  if (set->ListingStatus() != ArchiveStatus::kOk) {
+    ++total;
+    ++failed;
+    Line("failed  " + file.label + ": " + DescribeArchiveStatus(set->ListingStatus()) +
+         " after the members listed");
+  }
+}
+
 int Run(const Options& options) {
   const std::string pluginPath =
       FullPath(options.pluginPath.empty() ? DefaultPluginPath(options.doll) : options.pluginPath);
@@ -174,7 +249,11 @@ int Run(const Options& options) {
     Line("plug-in   " + pluginPath + "  (" + plugin.Info(1) + ")");
   }
   if (!note.empty()) Line("note    " + note);
-  const InputList inputs = CollectInputs(options.inputs, patterns, options.recursive);
+  // Archives hold whole sets: their cels and dolls are written whichever
+  // plug-in was chosen.
+  std::vector<std::string> wanted = patterns;
+  if (!options.info) wanted.insert(wanted.end(), {"*.lzh", "*.lha", "*.zip"});
+  const InputList inputs = CollectInputs(options.inputs, wanted, options.recursive);
   for (const std::string& problem : inputs.problems) Line("failed  " + problem);
   std::size_t failed = inputs.problems.size();
   // Each line of the report that says ok or failed: a file, or a doll's page.
@@ -196,23 +275,17 @@ int Run(const Options& options) {
       }
       continue;
     }
+    if (IsArchiveName(file.path)) {
+      ConvertArchive(options, file, sheet, total, failed);
+      continue;
+    }
     if (dolls) {
-      const FileReport doll = DecodeDoll(plugin, file.path, [&](int page, FileReport& report) {
-        ++total;
-        const std::string label = DollPageLabel(file.label, page);
-        if (!report.ok) {
-          Line("failed  " + label + ": " + report.failure);
-          ++failed;
-        } else if (!WritePicture(options, label, DollPageStem(file.outputStem, page), report,
-                                 sheet)) {
-          ++failed;
-        }
-      });
-      if (!doll.ok) {
-        ++total;
-        Line("failed  " + file.label + ": " + doll.failure);
-        ++failed;
-      }
+      WriteDollPages(
+          options, file.label, file.outputStem,
+          [&](const std::function<void(int, FileReport&)>& onPage) {
+            return DecodeDoll(plugin, file.path, onPage);
+          },
+          sheet, total, failed);
       continue;
     }
     ++total;
