@@ -127,3 +127,44 @@ TEST_F(SetPlugin, ClaimsOnlySetsWithCelsInArchivesOfTheirNameAndConfigurations) 
 }
 
 }  // namespace
+
+namespace {
+
+std::uint64_t Little(const Bytes& bytes, std::size_t at, std::size_t size) {
+  std::uint64_t value = 0;
+  for (std::size_t i = 0; i < size; ++i) value |= std::uint64_t{bytes[at + i]} << (8 * i);
+  return value;
+}
+
+// The first record of the sample ZIP's list read from the block's bytes by
+// the interface's layout, not through the plug-in's structure: the page,
+// 200 x 320 at 24 bits (rows of 600 bytes).
+template <typename Listed>
+void ExpectFirstRecordLaidOut(const Listed& listed, std::size_t charSize) {
+  constexpr std::size_t kPointer = sizeof(void*);
+  const std::size_t names = 8 + 4 * kPointer;
+  const std::size_t record = names + 400 * charSize + 4 + (kPointer == 8 ? 4 : 0);
+  EXPECT_EQ(record, charSize == 1 ? (kPointer == 8 ? 448u : 428u) : (kPointer == 8 ? 848u : 828u));
+  ASSERT_GE(listed.raw.size(), 2 * record);
+  const Bytes& raw = listed.raw;
+  EXPECT_EQ(std::string(raw.begin(), raw.begin() + 5), std::string("page\0", 5));
+  EXPECT_EQ(Little(raw, 8, kPointer), 0u);                               // position
+  EXPECT_EQ(Little(raw, 8 + kPointer, kPointer), 14u + 40 + 600 * 320);  // compsize
+  EXPECT_EQ(Little(raw, 8 + 2 * kPointer, kPointer), 14u + 40 + 600 * 320);
+  EXPECT_EQ(Little(raw, names, charSize), 0u);  // no folder
+  const char* name = "mira.set0.bmp";
+  for (std::size_t i = 0; i <= std::strlen(name); ++i)
+    EXPECT_EQ(Little(raw, names + 200 * charSize + i * charSize, charSize),
+              static_cast<std::uint8_t>(name[i]))
+        << i;
+  EXPECT_EQ(Little(raw, names + 400 * charSize, 4), 0u);  // a made file's crc
+  EXPECT_EQ(Little(raw, record + 8, kPointer), 1u);       // the next record's position
+}
+
+TEST_F(SetPlugin, ListsAreLaidOutAsTheInterfaceSaysInBothWidths) {
+  const std::string zip = kSamples + "\\archives\\mira.zip";
+  ExpectFirstRecordLaidOut(List(zip), 1);
+  ExpectFirstRecordLaidOut(ListW(Widened(zip)), 2);
+}
+
+}  // namespace
