@@ -24,9 +24,9 @@ for bits in 32 64; do
   else
     tree=build/win64 toolchain=cmake/mingw-x86_64.cmake
   fi
-  echo "== $bits-bit build (the plug-in and plugin_bench)"
+  echo "== $bits-bit build (the plug-ins, plugin_bench and album_bench)"
   build_tree $tree -DCMAKE_TOOLCHAIN_FILE=$toolchain -DCMAKE_BUILD_TYPE=Release \
-    --target tamsa_spi plugin_bench || exit 1
+    --target tamsa_spi plugin_bench album_bench || exit 1
   start_wine_session $tree >/dev/null || { echo "bench: Wine for $tree did not start" >&2; exit 1; }
   echo "== $bits-bit plug-in under $bits-bit Wine"
   # Written to a file: a Wine service the program starts could hold a pipe open.
@@ -34,6 +34,9 @@ for bits in 32 64; do
   scripts/wine-run.sh $tree/bench/plugin_bench.exe >"$log" 2>&1 || status=1
   grep -v -e '^qemu-i386-static: warning' -e '^wine: ' "$log"
   grep -q 'All goals met' "$log" || status=1
+  echo "== $bits-bit album plug-in under $bits-bit Wine"
+  scripts/wine-run.sh $tree/bench/album_bench.exe >"$log" 2>&1 || status=1
+  grep -v -e '^qemu-i386-static: warning' -e '^wine: ' "$log"
   rm -f "$log"
 done
 
