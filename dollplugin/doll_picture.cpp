@@ -6,12 +6,12 @@
 #include "cel/convert.h"
 #include "doll/doll_compose.h"
 #include "doll/doll_config.h"
-#include "dollplugin/config_file.h"
 #include "dollplugin/doll_api.h"
-#include "dollplugin/set_folder.h"
-#include "plugin/export_guard.h"
-#include "plugin/host_block.h"
-#include "plugin/plugin_api.h"
+#include "spi/config_file.h"
+#include "spi/export_guard.h"
+#include "spi/host_block.h"
+#include "spi/plugin_api.h"
+#include "spi/set_folder.h"
 
 namespace {
 

@@ -5,12 +5,12 @@
 #include "cel/cel_format.h"
 #include "doll/doll_compose.h"
 #include "doll/doll_config.h"
-#include "dollplugin/config_file.h"
-#include "plugin/ansi_text.h"
-#include "plugin/export_guard.h"
-#include "plugin/host_data.h"
-#include "plugin/plugin_api.h"
-#include "plugin/plugin_info.h"
+#include "spi/ansi_text.h"
+#include "spi/config_file.h"
+#include "spi/export_guard.h"
+#include "spi/host_data.h"
+#include "spi/plugin_api.h"
+#include "spi/plugin_info.h"
 
 namespace {
 

@@ -3,13 +3,13 @@
 #include <cstring>
 
 #include "cel/cel_format.h"
-#include "cel/read_file.h"
-#include "plugin/ansi_text.h"
-#include "plugin/export_guard.h"
-#include "plugin/host_data.h"
-#include "plugin/module.h"
-#include "plugin/plugin_api.h"
-#include "plugin/plugin_info.h"
+#include "spi/ansi_text.h"
+#include "spi/export_guard.h"
+#include "spi/host_data.h"
+#include "spi/module.h"
+#include "spi/plugin_api.h"
+#include "spi/plugin_info.h"
+#include "spi/read_file.h"
 
 HINSTANCE ModuleInstance = nullptr;
 

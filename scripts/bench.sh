@@ -25,9 +25,9 @@ for bits in 32 64; do
   else
     tree=build/win64 toolchain=cmake/mingw-x86_64.cmake
   fi
-  echo "== $bits-bit build (the plug-in and plugin_bench)"
+  echo "== $bits-bit build (the plug-ins, plugin_bench, set_bench and album_bench)"
   build_tree $tree -DCMAKE_TOOLCHAIN_FILE=$toolchain -DCMAKE_BUILD_TYPE=Release \
-    --target tamsa_spi plugin_bench set_bench || exit 1
+    --target tamsa_spi plugin_bench set_bench album_bench || exit 1
   start_wine_session $tree >/dev/null || { echo "bench: Wine for $tree did not start" >&2; exit 1; }
   echo "== $bits-bit plug-in under $bits-bit Wine"
   # Written to a file: a Wine service the program starts could hold a pipe open.
@@ -37,6 +37,9 @@ for bits in 32 64; do
   grep -q 'All goals met' "$log" || status=1
   echo "== $bits-bit: a set held in an archive against its unpacked folder"
   scripts/wine-run.sh $tree/bench/set_bench.exe >"$log" 2>&1 || status=1
+  grep -v -e '^qemu-i386-static: warning' -e '^wine: ' "$log"
+  echo "== $bits-bit album plug-in under $bits-bit Wine"
+  scripts/wine-run.sh $tree/bench/album_bench.exe >"$log" 2>&1 || status=1
   grep -v -e '^qemu-i386-static: warning' -e '^wine: ' "$log"
   rm -f "$log"
 done

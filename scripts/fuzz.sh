@@ -17,7 +17,7 @@ cd "$top"
 
 build=build/fuzz
 targets=(cnf_fuzz convert_fuzz probe_fuzz palette_fuzz folder_search_fuzz doll_fuzz fkiss_fuzz archive_fuzz
-  archive_set_fuzz)
+  archive_set_fuzz album_fuzz)
 parallel=2
 
 build_tree() {

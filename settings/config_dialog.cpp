@@ -8,11 +8,11 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
-#include "plugin/module.h"
-#include "plugin/owners.h"
-#include "plugin/plugin_api.h"
 #include "settings/dialog_ids.h"
 #include "settings/settings_store.h"
+#include "spi/module.h"
+#include "spi/owners.h"
+#include "spi/plugin_api.h"
 
 COLORREF CustomColors[16] = {};
 

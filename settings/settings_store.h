@@ -6,8 +6,8 @@
 
 #include <windows.h>
 
-#include "plugin/owners.h"
 #include "settings/plugin_settings.h"
+#include "spi/owners.h"
 
 // The key path under root, created when it does not exist; a null owner when
 // it can be neither opened nor created.

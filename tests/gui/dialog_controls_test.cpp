@@ -12,9 +12,9 @@
 #include "gui/dialog_driver.h"
 #include "gui/settings_dialog_fixture.h"
 #include "gui/settings_template.h"
-#include "plugin/owners.h"
 #include "settings/dialog_ids.h"
 #include "settings/plugin_settings.h"
+#include "spi/owners.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "host/plugin_host.h"
-#include "plugin/owners.h"
+#include "spi/owners.h"
 #include "support/test_files.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "plugin/owners.h"
 #include "settings/plugin_settings.h"
+#include "spi/owners.h"
 
 class SettingsKeyGuard {
  public:

@@ -2,8 +2,8 @@
 
 #include <stdexcept>
 
-#include "plugin/owners.h"
-#include "plugin/system_calls.h"
+#include "spi/owners.h"
+#include "spi/system_calls.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "palette/palette_search.h"
 #include "palette/text_utils.h"
-#include "plugin/ansi_text.h"
+#include "spi/ansi_text.h"
+#include "spi/palette_search.h"
 #include "support/test_files.h"
 
 namespace {

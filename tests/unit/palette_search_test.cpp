@@ -1,6 +1,6 @@
 // The palette search on folders made by the test: configuration files,
 // palette files and cels written to disk and listed by the file system.
-#include "palette/palette_search.h"
+#include "spi/palette_search.h"
 
 #include <gtest/gtest.h>
 

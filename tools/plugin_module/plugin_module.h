@@ -1,15 +1,16 @@
-// A Susie import plug-in loaded as a viewer loads it: LoadLibraryA, then each
-// export of the interface looked up by name, and the doll plug-in's page
-// exports. Exports the module does not have stay null, so a host can tell
-// what it offers. Used by spihost, the benchmark and the tests; only the
-// interface of plugin/plugin_api.h and dollplugin/doll_api.h is used, so any
-// import plug-in serves.
+// A Susie plug-in loaded as a viewer loads it: LoadLibraryA, then each
+// export of the interface looked up by name, the doll plug-in's page exports
+// and the archive kind's exports. Exports the module does not have stay null,
+// so a host can tell what it offers. Used by spihost, the benchmark and the
+// tests; only the interface of spi/plugin_api.h, spi/archive_api.h and
+// dollplugin/doll_api.h is used, so any plug-in serves.
 #pragma once
 
 #include <windows.h>
 
 #include "dollplugin/doll_api.h"
-#include "plugin/plugin_api.h"
+#include "spi/archive_api.h"
+#include "spi/plugin_api.h"
 
 struct PluginModule {
   using GetPluginInfoFn = decltype(&::GetPluginInfo);
@@ -23,6 +24,12 @@ struct PluginModule {
   using ConfigurationDlgFn = decltype(&::ConfigurationDlg);
   using GetDollPageFn = decltype(&::GetDollPage);
   using GetDollPageWFn = decltype(&::GetDollPageW);
+  using GetArchiveInfoFn = decltype(&::GetArchiveInfo);
+  using GetArchiveInfoWFn = decltype(&::GetArchiveInfoW);
+  using GetFileInfoFn = decltype(&::GetFileInfo);
+  using GetFileInfoWFn = decltype(&::GetFileInfoW);
+  using GetFileFn = decltype(&::GetFile);
+  using GetFileWFn = decltype(&::GetFileW);
 
   explicit PluginModule(const char* path) : module(LoadLibraryA(path)) {
     if (module == nullptr) {
@@ -42,6 +49,12 @@ struct PluginModule {
     Find(getPreviewW, "GetPreviewW");
     Find(getDollPage, "GetDollPage");
     Find(getDollPageW, "GetDollPageW");
+    Find(getArchiveInfo, "GetArchiveInfo");
+    Find(getArchiveInfoW, "GetArchiveInfoW");
+    Find(getFileInfo, "GetFileInfo");
+    Find(getFileInfoW, "GetFileInfoW");
+    Find(getFile, "GetFile");
+    Find(getFileW, "GetFileW");
   }
   ~PluginModule() {
     if (module != nullptr) FreeLibrary(module);
@@ -64,6 +77,13 @@ struct PluginModule {
   GetPictureWFn getPreviewW = nullptr;
   GetDollPageFn getDollPage = nullptr;  // the doll plug-in's only
   GetDollPageWFn getDollPageW = nullptr;
+  // The archive kind's ("00AM").
+  GetArchiveInfoFn getArchiveInfo = nullptr;
+  GetArchiveInfoWFn getArchiveInfoW = nullptr;
+  GetFileInfoFn getFileInfo = nullptr;
+  GetFileInfoWFn getFileInfoW = nullptr;
+  GetFileFn getFile = nullptr;
+  GetFileWFn getFileW = nullptr;
 
  private:
   template <typename Fn>

@@ -12,12 +12,12 @@
 #include "doll/doll_compose.h"
 #include "doll/doll_config.h"
 #include "file_io.h"
-#include "plugin/ansi_text.h"
-#include "plugin/archive_file.h"
-#include "plugin/plugin_api.h"
-#include "plugin/system_set_text.h"
 #include "result_codes.h"
 #include "settings/settings_store.h"
+#include "spi/ansi_text.h"
+#include "spi/archive_file.h"
+#include "spi/plugin_api.h"
+#include "spi/system_set_text.h"
 
 namespace {
 

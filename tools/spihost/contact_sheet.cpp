@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "plugin/owners.h"
 #include "sheet_layout.h"
+#include "spi/owners.h"
 
 namespace {
 

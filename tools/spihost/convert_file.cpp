@@ -5,8 +5,8 @@
 
 #include "doll/doll_config.h"
 #include "file_io.h"
-#include "plugin/owners.h"
 #include "result_codes.h"
+#include "spi/owners.h"
 
 namespace {
 
@@ -162,4 +162,32 @@ FileReport DecodeDoll(const PluginLibrary& plugin, const std::string& path,
     onPage(number, page);
   }
   return whole;
+}
+
+FileReport ReadBmpFile(const std::vector<std::uint8_t>& file) {
+  FileReport report;
+  constexpr std::size_t kFileHeader = 14;
+  if (file.size() < kFileHeader + 40 || file[0] != 'B' || file[1] != 'M') {
+    report.failure = "not a BMP file";
+    return report;
+  }
+  const std::size_t offset =
+      file[10] | (file[11] << 8) | (file[12] << 16) | (static_cast<std::size_t>(file[13]) << 24);
+  if (offset < kFileHeader + 40 || offset > file.size()) {
+    report.failure = "a BMP file whose rows lie outside it";
+    return report;
+  }
+  DibReadResult dib = ReadDib(file.data() + kFileHeader, offset - kFileHeader, file.data() + offset,
+                              file.size() - offset);
+  if (!dib.ok) {
+    report.failure = "unusable BMP file: " + dib.error;
+    return report;
+  }
+  report.info.width = dib.image.width;
+  report.info.height = dib.image.height;
+  report.info.colorDepth = static_cast<SHORT>(dib.bitCount);
+  report.bitmapDepth = dib.bitCount;
+  report.picture = std::move(dib.image);
+  report.ok = true;
+  return report;
 }

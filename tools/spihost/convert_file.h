@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "dib_image.h"
 #include "plugin_library.h"
@@ -31,3 +32,8 @@ FileReport DecodeFile(const PluginLibrary& plugin, const std::string& path, bool
 // picture information copied from the configuration's.
 FileReport DecodeDoll(const PluginLibrary& plugin, const std::string& path,
                       const std::function<void(int page, FileReport& report)>& onPage);
+
+// A BMP file (a member an archive plug-in hands over) read as a picture:
+// the information block after the 14-byte file header, the rows from the
+// offset it names.
+FileReport ReadBmpFile(const std::vector<std::uint8_t>& file);

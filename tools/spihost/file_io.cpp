@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "plugin/owners.h"
+#include "spi/owners.h"
 
 namespace {
 

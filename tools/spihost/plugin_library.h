@@ -2,6 +2,7 @@
 // to be an import plug-in, and called through the calls a viewer makes.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,14 @@ struct PluginFormat {
   std::string description;  // e.g. "Kiss Cel file"
 };
 
+// A member an archive plug-in lists: its path inside the archive (folder and
+// file name as GetArchiveInfo gives them), its position and its size.
+struct ArchiveMember {
+  std::string path;
+  std::uint64_t position = 0;
+  std::uint64_t size = 0;
+};
+
 class PluginLibrary {
  public:
   PluginLibrary() = default;
@@ -20,7 +29,8 @@ class PluginLibrary {
   PluginLibrary& operator=(const PluginLibrary&) = delete;
 
   // Loads the module and checks that it is an import plug-in with the four
-  // exports a viewer needs. On failure, error says why.
+  // exports a viewer needs, or an archive plug-in ("00AM") with
+  // GetArchiveInfo and GetFile. On failure, error says why.
   bool Load(const std::string& path, std::string& error);
 
   // GetPluginInfo's string at index, or "" when the plug-in answers 0.
@@ -40,6 +50,15 @@ class PluginLibrary {
   int GetDollPage(const std::string& fullPath, int page, HLOCAL* infoBlock,
                   HLOCAL* pixelBlock) const;
 
+  bool IsArchive() const { return archive_; }
+  // An archive plug-in's list of the archive file at path (GetArchiveInfo);
+  // the result code, the members in *members.
+  int ListArchive(const std::string& path, std::vector<ArchiveMember>* members) const;
+  // The member at position, fetched into memory (GetFile); the result code.
+  int FetchMember(const std::string& path, std::uint64_t position,
+                  std::vector<std::uint8_t>* bytes) const;
+
  private:
   std::unique_ptr<PluginModule> module_;
+  bool archive_ = false;
 };

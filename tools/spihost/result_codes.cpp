@@ -1,6 +1,6 @@
 #include "result_codes.h"
 
-#include "plugin/plugin_api.h"
+#include "spi/plugin_api.h"
 
 std::string DescribeResult(int code) {
   switch (code) {

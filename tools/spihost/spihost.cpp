@@ -19,6 +19,7 @@
 #include "options.h"
 #include "output_names.h"
 #include "plugin_library.h"
+#include "result_codes.h"
 #include "settings_override.h"
 #include "sheet_layout.h"
 
@@ -214,6 +215,57 @@ void ConvertArchive(const Options& options, const InputFile& file, std::vector<S
   }
 }
 
+// Every member an archive plug-in lists, fetched into memory: a BMP file
+// written as the picture it holds, any other member as it is, below a
+// folder of the archive's own.
+void ConvertThroughArchivePlugin(const Options& options, const PluginLibrary& plugin,
+                                 const InputFile& file, std::vector<SheetEntry>& sheet,
+                                 std::size_t& total, std::size_t& failed) {
+  std::vector<ArchiveMember> members;
+  const int code = plugin.ListArchive(file.path, &members);
+  if (code != kResultSuccess) {
+    ++total;
+    ++failed;
+    Line("failed  " + file.label + ": " + DescribeResult(code) + " (GetArchiveInfo returned " +
+         std::to_string(code) + ")");
+    return;
+  }
+  for (const ArchiveMember& member : members) {
+    ++total;
+    const std::string label = file.label + "\\" + member.path;
+    std::vector<std::uint8_t> bytes;
+    const int fetched = plugin.FetchMember(file.path, member.position, &bytes);
+    if (fetched != kResultSuccess || bytes.size() != member.size) {
+      Line("failed  " + label + ": " +
+           (fetched != kResultSuccess
+                ? DescribeResult(fetched) + " (GetFile returned " + std::to_string(fetched) + ")"
+                : std::string("GetFile gave another size than listed")));
+      ++failed;
+      continue;
+    }
+    const std::string stem = file.outputStem + "\\" + WithoutExtension(member.path);
+    if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M') {
+      const FileReport report = ReadBmpFile(bytes);
+      if (!report.ok) {
+        Line("failed  " + label + ": " + report.failure);
+        ++failed;
+      } else if (!WritePicture(options, label, stem, report, sheet)) {
+        ++failed;
+      }
+      continue;
+    }
+    const std::string output =
+        Backslashed(options.outFolder) + "\\" + file.outputStem + "\\" + member.path;
+    std::string error;
+    if (!WriteWhole(output, bytes, error)) {
+      Line("failed  " + label + ": " + error);
+      ++failed;
+    } else {
+      Line("ok      " + label + " -> " + output + "  (as it is)");
+    }
+  }
+}
+
 int Run(const Options& options) {
   const std::string pluginPath =
       FullPath(options.pluginPath.empty() ? DefaultPluginPath(options.doll) : options.pluginPath);
@@ -235,8 +287,9 @@ int Run(const Options& options) {
     return kExitUsage;
   }
 
-  // A doll plug-in is asked for pages of configuration files, whichever way it was chosen.
-  const bool dolls = options.doll || ServesDolls(patterns);
+  // A doll plug-in is asked for pages of configuration files, whichever way
+  // it was chosen; an archive plug-in for the members of what it opens.
+  const bool dolls = !plugin.IsArchive() && (options.doll || ServesDolls(patterns));
   if (dolls && options.memory) {
     std::fprintf(stderr, "spihost: %s\n", kDollNeedsNames);
     return kExitUsage;
@@ -252,7 +305,8 @@ int Run(const Options& options) {
   // Archives hold whole sets: their cels and dolls are written whichever
   // plug-in was chosen.
   std::vector<std::string> wanted = patterns;
-  if (!options.info) wanted.insert(wanted.end(), {"*.lzh", "*.lha", "*.zip"});
+  if (!options.info && !plugin.IsArchive())
+    wanted.insert(wanted.end(), {"*.lzh", "*.lha", "*.zip"});
   const InputList inputs = CollectInputs(options.inputs, wanted, options.recursive);
   for (const std::string& problem : inputs.problems) Line("failed  " + problem);
   std::size_t failed = inputs.problems.size();
@@ -264,6 +318,19 @@ int Run(const Options& options) {
   std::size_t done = 0;
   for (const InputFile& file : inputs.files) {
     progress.Step(done++);
+    if (options.info && plugin.IsArchive()) {
+      ++total;
+      std::vector<ArchiveMember> members;
+      const int code = plugin.ListArchive(file.path, &members);
+      if (code != kResultSuccess) {
+        Line("failed  " + file.label + ": " + DescribeResult(code));
+        ++failed;
+      }
+      for (const ArchiveMember& member : members)
+        Line("info    " + file.label + "\\" + member.path + ": " + std::to_string(member.size) +
+             " bytes, position " + std::to_string(member.position));
+      continue;
+    }
     if (options.info) {
       ++total;
       const FileReport report = ProbeFile(plugin, file.path, options.memory);
@@ -273,6 +340,10 @@ int Run(const Options& options) {
         Line("failed  " + file.label + ": " + report.failure);
         ++failed;
       }
+      continue;
+    }
+    if (plugin.IsArchive()) {
+      ConvertThroughArchivePlugin(options, plugin, file, sheet, total, failed);
       continue;
     }
     if (IsArchiveName(file.path)) {

@@ -1,11 +1,11 @@
-#include "cel/read_file.h"
+#include "spi/read_file.h"
 
 #include <cstring>
 #include <new>
 
-#include "plugin/owners.h"
-#include "plugin/plugin_api.h"
-#include "plugin/system_calls.h"
+#include "spi/owners.h"
+#include "spi/plugin_api.h"
+#include "spi/system_calls.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "dollplugin/config_file.h"
+#include "spi/config_file.h"
 
-#include "cel/read_file.h"
-#include "plugin/owners.h"
-#include "plugin/plugin_api.h"
+#include "spi/owners.h"
+#include "spi/plugin_api.h"
+#include "spi/read_file.h"
 
 namespace {
 

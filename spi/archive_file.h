@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "archive/archive_reader.h"
-#include "plugin/owners.h"
+#include "spi/owners.h"
 
 class ArchiveFile : public ArchiveSource {
  public:

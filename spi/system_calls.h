@@ -52,3 +52,15 @@ inline HANDLE OpenFolder(const wchar_t* path) {
   return CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
+
+// A new file for writing, replacing one of the same name.
+inline HANDLE CreateForWriting(const char* path) {
+  return CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                     nullptr);
+}
+inline HANDLE CreateForWriting(const wchar_t* path) {
+  return CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                     nullptr);
+}
+inline BOOL DeleteNamed(const char* path) { return DeleteFileA(path); }
+inline BOOL DeleteNamed(const wchar_t* path) { return DeleteFileW(path); }

@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "cel/convert.h"
-#include "plugin/owners.h"
-#include "plugin/plugin_api.h"
+#include "spi/owners.h"
+#include "spi/plugin_api.h"
 
 constexpr UINT kHostBlockFlags = LMEM_MOVEABLE | LMEM_ZEROINIT;  // 0x42
 

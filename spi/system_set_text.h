@@ -6,8 +6,8 @@
 #include <windows.h>
 
 #include "archive/archive_set.h"
-#include "plugin/ansi_text.h"
-#include "plugin/line_heap.h"
+#include "spi/ansi_text.h"
+#include "spi/line_heap.h"
 
 class SystemSetText : public SetText {
  public:

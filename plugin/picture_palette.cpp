@@ -1,4 +1,4 @@
-#include "cel/picture_palette.h"
+#include "plugin/picture_palette.h"
 
 #include <windows.h>
 
@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "cel/colour_table.h"
-#include "palette/palette_search.h"
-#include "plugin/ansi_text.h"
+#include "spi/ansi_text.h"
+#include "spi/palette_search.h"
 
 namespace {
 

@@ -4,14 +4,14 @@
 #include <cstdint>
 
 #include "cel/convert.h"
-#include "cel/picture_palette.h"
-#include "cel/read_file.h"
-#include "plugin/export_guard.h"
-#include "plugin/host_block.h"
-#include "plugin/host_data.h"
-#include "plugin/owners.h"
-#include "plugin/plugin_api.h"
+#include "plugin/picture_palette.h"
 #include "settings/settings_store.h"
+#include "spi/export_guard.h"
+#include "spi/host_block.h"
+#include "spi/host_data.h"
+#include "spi/owners.h"
+#include "spi/plugin_api.h"
+#include "spi/read_file.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <new>
 
-#include "plugin/plugin_api.h"
+#include "spi/plugin_api.h"
 
 // The body's result; a lack of memory is result 4 and anything else thrown
 // result 8, with whatever the body held already given back by its owners.

@@ -1,6 +1,6 @@
-#include "plugin/archive_file.h"
+#include "spi/archive_file.h"
 
-#include "plugin/system_calls.h"
+#include "spi/system_calls.h"
 
 std::shared_ptr<ArchiveFile> ArchiveFile::Open(const wchar_t* path) {
   UniqueFile file = OwnFile(OpenForReading(path));

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "palette/folder_search.h"
+
 // out: receives the palette file's path, or the empty string; a path that
 // would not fit whole in outSize bytes is never returned cut short. celPath:
 // the cel's path as the host passed it, in the ANSI code page; one longer
@@ -22,6 +24,10 @@ int FindPaletteFile(char* out, const char* celPath, int outSize);
 // listed and files are opened with wide names, and names in the
 // configuration files are taken as text of the ANSI code page.
 int FindPaletteFile(std::wstring* out, const wchar_t* celPath);
+
+// The wide search's whole answer, with the palette file's first
+// paletteBytes bytes when asked for (0: none).
+PaletteSearchResult<wchar_t> SearchCelPalette(const wchar_t* celPath, std::size_t paletteBytes);
 
 // The palette file that the search assigns to the cel (as FindPaletteFile
 // with a path buffer of 260 characters), and its first wanted bytes, zero

@@ -1,17 +1,17 @@
-#include "palette/palette_search.h"
+#include "spi/palette_search.h"
 
 #include <windows.h>
 
 #include <cstring>
 #include <cwchar>
 
-#include "cel/read_file.h"
 #include "palette/folder_search.h"
 #include "palette/text_utils.h"
-#include "plugin/ansi_text.h"
-#include "plugin/line_heap.h"
-#include "plugin/owners.h"
-#include "plugin/system_calls.h"
+#include "spi/ansi_text.h"
+#include "spi/line_heap.h"
+#include "spi/owners.h"
+#include "spi/read_file.h"
+#include "spi/system_calls.h"
 
 namespace {
 
@@ -174,6 +174,10 @@ int FindPaletteFile(std::wstring* out, const wchar_t* celPath) {
   if (!result.found) return -1;
   *out = result.path;
   return 0;
+}
+
+PaletteSearchResult<wchar_t> SearchCelPalette(const wchar_t* celPath, std::size_t paletteBytes) {
+  return SearchFor(celPath, kWidePathLimit, paletteBytes);
 }
 
 bool ReadCelPalette(const char* celPath, std::size_t wanted, std::string* path,

@@ -1,12 +1,12 @@
-#include "dollplugin/set_folder.h"
+#include "spi/set_folder.h"
 
 #include <cstring>
 #include <cwchar>
 
-#include "cel/read_file.h"
 #include "palette/folder_search.h"
 #include "palette/text_utils.h"
-#include "plugin/ansi_text.h"
+#include "spi/ansi_text.h"
+#include "spi/read_file.h"
 
 namespace {
 
