@@ -23,12 +23,12 @@
 #include "cel/colour_table.h"
 #include "doll/doll_compose.h"
 #include "doll/doll_config.h"
-#include "dollplugin/config_file.h"
-#include "dollplugin/set_folder.h"
-#include "palette/palette_search.h"
-#include "plugin/ansi_text.h"
-#include "plugin/archive_file.h"
-#include "plugin/system_set_text.h"
+#include "spi/config_file.h"
+#include "spi/set_folder.h"
+#include "spi/palette_search.h"
+#include "spi/ansi_text.h"
+#include "spi/archive_file.h"
+#include "spi/system_set_text.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "plugin/archive_file.h"
-#include "plugin/system_set_text.h"
+#include "spi/archive_file.h"
+#include "spi/system_set_text.h"
 #include "support/fake_archive.h"
 #include "support/test_files.h"
 
