@@ -156,16 +156,24 @@ PaletteSearchResult<Char> FolderCache<Char>::Find(FolderAccess<Char>& access,
   const std::shared_ptr<const Snapshot> kept = Lookup(folder);
   std::shared_ptr<Snapshot> changed;  // the new state to keep, when anything was read
 
-  if (!stamped || kept == nullptr || !kept->timeTracksEntries || !kept->folderTrusted ||
-      kept->folderStamp != folderStamp) {
+  const bool unchanged =
+      stamped && kept != nullptr && kept->folderTrusted && kept->folderStamp == folderStamp;
+  // The volume is asked only once a listing kept might serve: a first look,
+  // which lists anyway, does not need its answer.
+  EntryTimes entryTimes = kept != nullptr ? kept->entryTimes : EntryTimes::NotAsked;
+  const bool asked = unchanged && entryTimes == EntryTimes::NotAsked;
+  if (asked) {
+    entryTimes =
+        access.FolderTimeTracksEntries(folder) ? EntryTimes::Tracked : EntryTimes::Untracked;
+  }
+  if (!unchanged || entryTimes != EntryTimes::Tracked) {
     std::vector<ListedFile<Char>> entries;
     if (!access.List(folder, &entries)) return {};
     changed = std::make_shared<Snapshot>();
     changed->folder = folder;
     changed->folderStamp = folderStamp;
     changed->folderTrusted = stamped && folderStamp.writeTime + kTrustMargin < now;
-    changed->timeTracksEntries =
-        kept != nullptr ? kept->timeTracksEntries : access.FolderTimeTracksEntries(folder);
+    changed->entryTimes = entryTimes;
     // Nothing read before is kept across a change of the folder: a file
     // removed and another renamed to its name may carry the same stamp.
     for (const ListedFile<Char>& entry : entries) {
@@ -189,6 +197,7 @@ PaletteSearchResult<Char> FolderCache<Char>::Find(FolderAccess<Char>& access,
     }
     return *changed;
   };
+  if (asked) changeable().entryTimes = entryTimes;
   Chosen<Char> answer;
   if (view->anyCnf) {
     for (std::size_t i = 0; i < view->cnfs.size(); ++i) {

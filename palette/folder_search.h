@@ -145,11 +145,14 @@ class FolderCache {
     FileStamp stamp;
     std::shared_ptr<const std::vector<std::uint8_t>> bytes;
   };
+  // Whether the folder's time changes with its entries, as the system
+  // answers when first asked.
+  enum class EntryTimes { NotAsked, Tracked, Untracked };
   struct Snapshot {
     PathText<Char> folder;
     FileStamp folderStamp;
     bool folderTrusted = false;
-    bool timeTracksEntries = false;
+    EntryTimes entryTimes = EntryTimes::NotAsked;
     bool anyCnf = false;
     std::vector<CnfRecord> cnfs;               // every *.cnf entry, in listing order
     std::vector<PathText<Char>> paletteNames;  // every *.kcf entry, in listing order
