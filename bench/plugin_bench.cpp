@@ -3,9 +3,10 @@
 // process and the same run. Each figure is a ratio of two medians measured
 // here and now; nothing is compared with a number from elsewhere.
 //
-//   plugin_bench [PLUGIN] [REAL-SETS-FOLDER]
+//   plugin_bench [PLUGIN] [REAL-SETS-FOLDER] [first-look]
 // PLUGIN defaults to the build's own plug-in, the folder to the real KiSS
-// sets beside the project (the project's sample doll when it is absent).
+// sets beside the project (the project's sample doll when it is absent);
+// "first-look" runs only the first-look rows.
 #include <windows.h>
 
 #include <algorithm>
@@ -291,6 +292,30 @@ void ReportFirstLook(const Bench& bench, const char* what, const FreshCopies& co
          "first look", "least", 1.3);
 }
 
+// The first look at a set, on the real sets and on two made here: each call
+// by name in a folder not seen yet, against the least a host must do.
+void ReportFirstLooks(const Bench& bench, const std::string& realSets) {
+  for (const char* cel : {"sk_kimux\\body1.cel", "washua\\bg.cel", "early-moon2\\1.cel"}) {
+    const std::string path = FullPath(realSets) + "\\" + cel;
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+    const std::size_t cut = path.find_last_of('\\');
+    const std::string what = std::string("first look: ") + cel + " / the least";
+    ReportFirstLook(bench, what.c_str(), CopiesOfSet(path.substr(0, cut), path.substr(cut + 1)));
+  }
+  for (const int lines : {2047, 100}) {
+    FreshCopies copies;
+    for (std::size_t i = 0; i < FreshCopies::kCount; ++i) {
+      copies.folders.push_back(std::make_unique<TempFolder>());
+      copies.cels.push_back(MakeSet(*copies.folders.back(), lines, lines == 2047 ? 1000 : 10));
+      copies.folders.back()->Settle();
+    }
+    ReportFirstLook(bench,
+                    lines == 2047 ? "first look: 2,047-line cnf, 1,000 files / the least"
+                                  : "first look: 100-line cnf, 10 files / the least",
+                    copies);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -307,6 +332,10 @@ int main(int argc, char** argv) {
       "Each ratio: the median time of the first piece of work over the second's, both\n"
       "timed in turns in this run.\n\n");
   const SettingsKeyGuard settings;  // the user's settings are put back at the end
+  if (argc > 3 && std::strcmp(argv[3], "first-look") == 0) {
+    ReportFirstLooks(bench, realSets);
+    return 0;
+  }
 
   // 1. The palette search, on real sets: by file name against from memory.
   std::string setsFolder = FullPath(realSets);
@@ -352,27 +381,7 @@ int main(int argc, char** argv) {
          {each[1] + each[2] + each[3], each[1]}, "least", "memory", 0);
   Report("5", "by file name / reading each cel's file and from memory",
          {each[0], each[1] + each[2]}, "by name", "read + memory", 1.3);
-
-  // The first look at a set: each call by name in a folder not seen yet.
-  for (const char* cel : {"sk_kimux\\body1.cel", "washua\\bg.cel", "early-moon2\\1.cel"}) {
-    const std::string path = FullPath(realSets) + "\\" + cel;
-    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
-    const std::size_t cut = path.find_last_of('\\');
-    const std::string what = std::string("first look: ") + cel + " / the least";
-    ReportFirstLook(bench, what.c_str(), CopiesOfSet(path.substr(0, cut), path.substr(cut + 1)));
-  }
-  for (const int lines : {2047, 100}) {
-    FreshCopies copies;
-    for (std::size_t i = 0; i < FreshCopies::kCount; ++i) {
-      copies.folders.push_back(std::make_unique<TempFolder>());
-      copies.cels.push_back(MakeSet(*copies.folders.back(), lines, lines == 2047 ? 1000 : 10));
-      copies.folders.back()->Settle();
-    }
-    ReportFirstLook(bench,
-                    lines == 2047 ? "first look: 2,047-line cnf, 1,000 files / the least"
-                                  : "first look: 100-line cnf, 10 files / the least",
-                    copies);
-  }
+  ReportFirstLooks(bench, realSets);
 
   {
     TempFolder small;

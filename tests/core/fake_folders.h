@@ -25,6 +25,7 @@ class FakeFolders : public FolderAccess<char> {
     int lists = 0;
     int reads = 0;
     int stamps = 0;
+    int volumeQuestions = 0;
   };
 
   void Write(const std::string& folder, const std::string& name, const std::string& text) {
@@ -111,7 +112,11 @@ class FakeFolders : public FolderAccess<char> {
     std::lock_guard<std::mutex> lock(mutex_);
     return now_;
   }
-  bool FolderTimeTracksEntries(const std::string&) override { return timeTracksEntries_; }
+  bool FolderTimeTracksEntries(const std::string&) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++counts_.volumeQuestions;
+    return timeTracksEntries_;
+  }
 
  private:
   struct File {

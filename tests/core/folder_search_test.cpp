@@ -191,6 +191,34 @@ TEST_F(SettledSet, WhereTheFolderKeepsItsTimeItIsListedEveryCall) {
   EXPECT_EQ(counts.reads, 3);
 }
 
+// A first look lists the folder anyway, so whether its time follows its
+// entries is asked only by the call that could rely on a listing kept.
+TEST(FolderCache, TheVolumeIsAskedOnlyWhenAKeptListingCouldServe) {
+  for (const bool tracks : {true, false}) {
+    FakeFolders folders;
+    folders.SetTimeTracksEntries(tracks);
+    folders.Write("set", "set.cnf", "%a.kcf\r#1 body.cel *0\r");
+    folders.Advance(60 * kSecond);
+    FolderCache<char> cache;
+    std::vector<int> questions;
+    std::vector<int> lists;
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_EQ(Cached(cache, folders, "set", "body.cel"), "set\\a.kcf");
+      const FakeFolders::Counts counts = folders.Taken();
+      questions.push_back(counts.volumeQuestions);
+      lists.push_back(counts.lists);
+    }
+    EXPECT_EQ(questions, (std::vector<int>{0, 1, 0})) << tracks;
+    EXPECT_EQ(lists, (tracks ? std::vector<int>{1, 0, 0} : std::vector<int>{1, 1, 1}));
+    // A change of the folder keeps the answer: it belongs to the volume.
+    folders.Write("set", "b.kcf", "B");
+    folders.Advance(60 * kSecond);
+    Cached(cache, folders, "set", "body.cel");
+    Cached(cache, folders, "set", "body.cel");
+    EXPECT_EQ(folders.Taken().volumeQuestions, 0) << tracks;
+  }
+}
+
 TEST_F(SettledSet, PaletteFilesAreKeptWhileTheirStampsHold) {
   auto palette = [&] { return cache.Find(folders, "set", "arm.cel", kNoLimits, 4); };
   PaletteSearchResult<char> result = palette();
