@@ -94,6 +94,15 @@ bool HasSeparator(const PathText<Char>& name) {
   return false;
 }
 
+// A file's stamp: the one this call's listing gave, else asked for.
+template <typename Char>
+bool StampOf(FolderAccess<Char>& access, const PathText<Char>& path, const ListedFile<Char>* listed,
+             FileStamp* stamp) {
+  if (listed == nullptr || !listed->stamped) return access.Stamp(path, stamp);
+  *stamp = listed->stamp;
+  return true;
+}
+
 // "%s\*.cnf" and "%s\*.kcf" must fit the path limit for the folder to be listed.
 template <typename Char>
 bool PatternsFit(const PathText<Char>& folder, PathLimits limits) {
@@ -166,8 +175,11 @@ PaletteSearchResult<Char> FolderCache<Char>::Find(FolderAccess<Char>& access,
     entryTimes =
         access.FolderTimeTracksEntries(folder) ? EntryTimes::Tracked : EntryTimes::Untracked;
   }
+  // The stamps of this call's listing, in the order of cnfs and paletteNames.
+  std::vector<const ListedFile<Char>*> listedCnfs;
+  std::vector<const ListedFile<Char>*> listedPalettes;
+  std::vector<ListedFile<Char>> entries;
   if (!unchanged || entryTimes != EntryTimes::Tracked) {
-    std::vector<ListedFile<Char>> entries;
     if (!access.List(folder, &entries)) return {};
     changed = std::make_shared<Snapshot>();
     changed->folder = folder;
@@ -181,8 +193,12 @@ PaletteSearchResult<Char> FolderCache<Char>::Find(FolderAccess<Char>& access,
         CnfRecord record;
         record.name = entry.name;
         changed->cnfs.push_back(std::move(record));
+        listedCnfs.push_back(&entry);
       }
-      if (MatchesExtension(entry, ".kcf")) changed->paletteNames.push_back(entry.name);
+      if (MatchesExtension(entry, ".kcf")) {
+        changed->paletteNames.push_back(entry.name);
+        listedPalettes.push_back(&entry);
+      }
     }
     changed->anyCnf = !changed->cnfs.empty();
   }
@@ -204,7 +220,8 @@ PaletteSearchResult<Char> FolderCache<Char>::Find(FolderAccess<Char>& access,
       PathText<Char> path;
       if (!ComposeFolderPath(folder, view->cnfs[i].name, limits.path, &path)) continue;
       FileStamp stamp;
-      const bool known = access.Stamp(path, &stamp);
+      const bool known =
+          StampOf(access, path, listedCnfs.empty() ? nullptr : listedCnfs[i], &stamp);
       std::shared_ptr<const CnfIndex> index = view->cnfs[i].index;
       if (!known || index == nullptr || !view->cnfs[i].trusted || view->cnfs[i].stamp != stamp) {
         index = ReadCnf(access, path);
@@ -224,8 +241,12 @@ PaletteSearchResult<Char> FolderCache<Char>::Find(FolderAccess<Char>& access,
   if (result.found && paletteBytes != 0) {
     // The palette file's first bytes, kept with the folder while its stamp
     // holds; a file in another folder is read each time.
+    const ListedFile<Char>* listed = nullptr;
+    for (std::size_t i = 0; i < listedPalettes.size() && listed == nullptr; ++i) {
+      if (view->paletteNames[i] == answer.name) listed = listedPalettes[i];
+    }
     FileStamp stamp;
-    const bool known = !HasSeparator(answer.name) && access.Stamp(result.path, &stamp);
+    const bool known = !HasSeparator(answer.name) && StampOf(access, result.path, listed, &stamp);
     const PaletteRecord* record = nullptr;
     if (known) {
       for (const PaletteRecord& palette : view->palettes) {

@@ -65,6 +65,7 @@ class FakeFolders : public FolderAccess<char> {
   }
   void SetCoarseness(std::uint64_t ticks) { coarseness_ = ticks; }
   void SetTimeTracksEntries(bool tracks) { timeTracksEntries_ = tracks; }
+  void SetListingStamps(bool given) { listingStamps_ = given; }
   Counts Taken() {
     std::lock_guard<std::mutex> lock(mutex_);
     const Counts counts = counts_;
@@ -77,7 +78,14 @@ class FakeFolders : public FolderAccess<char> {
     ++counts_.lists;
     const auto it = folders_.find(folder);
     if (it == folders_.end()) return false;
-    for (const std::string& name : it->second.names) entries->push_back({name, ""});
+    for (const std::string& name : it->second.names) {
+      ListedFile<char> entry{name, ""};
+      if (const auto file = files_.find(folder + "\\" + name); file != files_.end()) {
+        entry.stamped = listingStamps_;
+        entry.stamp = file->second.stamp;
+      }
+      entries->push_back(std::move(entry));
+    }
     return true;
   }
   bool Stamp(const std::string& path, FileStamp* stamp) override {
@@ -135,5 +143,6 @@ class FakeFolders : public FolderAccess<char> {
   std::uint64_t now_ = 1000 * kSecond;
   std::uint64_t coarseness_ = 1;
   bool timeTracksEntries_ = true;
+  bool listingStamps_ = true;
   Counts counts_;
 };

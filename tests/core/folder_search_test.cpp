@@ -219,6 +219,28 @@ TEST(FolderCache, TheVolumeIsAskedOnlyWhenAKeptListingCouldServe) {
   }
 }
 
+// Where the listing gives the files' stamps, a first look asks only for the
+// folder's; the next call checks them as usual.
+TEST(FolderCache, AFirstLookTakesTheFilesStampsFromTheListing) {
+  for (const bool listingStamps : {true, false}) {
+    FakeFolders folders;
+    folders.SetListingStamps(listingStamps);
+    folders.Write("set", "set.cnf", "%a.kcf\r#1 body.cel *0\r");
+    folders.Write("set", "a.kcf", "A");
+    folders.Advance(60 * kSecond);
+    FolderCache<char> cache;
+    const auto palette = [&] { return cache.Find(folders, "set", "body.cel", kNoLimits, 4); };
+    EXPECT_EQ(palette().bytes, (std::vector<std::uint8_t>{'A', 0, 0, 0}));
+    FakeFolders::Counts counts = folders.Taken();
+    EXPECT_EQ(counts.stamps, listingStamps ? 1 : 3);
+    EXPECT_EQ(counts.reads, 2);
+    EXPECT_EQ(palette().bytes[0], 'A');
+    counts = folders.Taken();
+    EXPECT_EQ(counts.stamps, 3);
+    EXPECT_EQ(counts.reads, 0);
+  }
+}
+
 TEST_F(SettledSet, PaletteFilesAreKeptWhileTheirStampsHold) {
   auto palette = [&] { return cache.Find(folders, "set", "arm.cel", kNoLimits, 4); };
   PaletteSearchResult<char> result = palette();
@@ -290,36 +312,38 @@ TEST(FolderCache, AnswersAsAFreshSearchWhateverChangesAndWhenever) {
   };
   int mismatches = 0;
   int calls = 0;
-  for (std::uint64_t coarseness : {std::uint64_t{1}, 2 * kSecond}) {
-    FakeFolders folders;
-    folders.SetCoarseness(coarseness);
-    FolderCache<char> cache;
-    for (int step = 0; step < 3000; ++step) {
-      switch (random() % 8) {
-        case 0:
-        case 1:
-          folders.Write("set", cnfs[random() % 3], someText(random() % 4 == 0));
-          break;
-        case 2:
-          folders.Remove("set", (random() % 2 ? cnfs : palettes)[random() % 3]);
-          break;
-        case 3:
-          folders.Rename("set", cnfs[random() % 3], cnfs[random() % 3]);
-          break;
-        case 4:
-          folders.Write("set", palettes[random() % 3], "");
-          break;
-        case 5:
-          folders.Advance((random() % 3) * kSecond + random() % 1000);
-          break;
-        default:
-          break;
+  for (const bool listingStamps : {true, false})
+    for (std::uint64_t coarseness : {std::uint64_t{1}, 2 * kSecond}) {
+      FakeFolders folders;
+      folders.SetCoarseness(coarseness);
+      folders.SetListingStamps(listingStamps);
+      FolderCache<char> cache;
+      for (int step = 0; step < 3000; ++step) {
+        switch (random() % 8) {
+          case 0:
+          case 1:
+            folders.Write("set", cnfs[random() % 3], someText(random() % 4 == 0));
+            break;
+          case 2:
+            folders.Remove("set", (random() % 2 ? cnfs : palettes)[random() % 3]);
+            break;
+          case 3:
+            folders.Rename("set", cnfs[random() % 3], cnfs[random() % 3]);
+            break;
+          case 4:
+            folders.Write("set", palettes[random() % 3], "");
+            break;
+          case 5:
+            folders.Advance((random() % 3) * kSecond + random() % 1000);
+            break;
+          default:
+            break;
+        }
+        const std::string cel = cels[random() % 3];
+        ++calls;
+        if (Cached(cache, folders, "set", cel) != Uncached(folders, "set", cel)) ++mismatches;
       }
-      const std::string cel = cels[random() % 3];
-      ++calls;
-      if (Cached(cache, folders, "set", cel) != Uncached(folders, "set", cel)) ++mismatches;
     }
-  }
   EXPECT_EQ(mismatches, 0) << "of " << calls << " calls";
 }
 
