@@ -194,9 +194,23 @@ FreshCopies CopiesOfSet(const std::string& set, const std::string& cel) {
   return copies;
 }
 
-bool HasExtension(const std::string& name, const char* extension) {
-  const std::size_t length = std::strlen(extension);
-  return name.size() >= length && lstrcmpiA(name.c_str() + name.size() - length, extension) == 0;
+// Letters compared without regard to case, as a host compares ASCII names;
+// other bytes are left to the system's comparison.
+bool SameAsciiNoCase(const char* a, const char* b, std::size_t length) {
+  for (std::size_t i = 0; i < length; ++i) {
+    if (static_cast<unsigned char>(a[i]) >= 0x80 || static_cast<unsigned char>(b[i]) >= 0x80)
+      return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a, static_cast<int>(length), b,
+                            static_cast<int>(length)) == CSTR_EQUAL;
+    const auto fold = [](char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; };
+    if (fold(a[i]) != fold(b[i])) return false;
+  }
+  return true;
+}
+
+bool HasExtension(const char* name, const char* extension) {
+  const std::size_t length = std::strlen(name);
+  const std::size_t wanted = std::strlen(extension);
+  return length >= wanted && SameAsciiNoCase(name + length - wanted, extension, wanted);
 }
 
 // A configuration file's answer for the cel as a host would find it, in one
@@ -225,8 +239,7 @@ bool PaletteFromCnf(const Bytes& cnf, const std::string& celName, std::string* p
       const char* name = q;
       while (q < end && !blank(*q) && *q != ';' && *q != '\r' && *q != '\n') ++q;
       if (static_cast<std::size_t>(q - name) != celName.size() ||
-          CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, name, static_cast<int>(q - name),
-                         celName.data(), static_cast<int>(celName.size())) != CSTR_EQUAL)
+          !SameAsciiNoCase(name, celName.data(), celName.size()))
         continue;
       wanted = 0;
       for (const char* end = lineEnd(q); q < end && *q != ';' && *q != ':'; ++q) {
