@@ -38,7 +38,7 @@ struct ListedFile {
   // The stamp the listing gave, if any: as good as one asked for after the
   // listing, since a file's listed time is never newer than its own.
   bool stamped = false;
-  FileStamp stamp;
+  FileStamp stamp = {};
 };
 
 // What the search asks of the system.
