@@ -3,19 +3,23 @@
 // process and the same run. Each figure is a ratio of two medians measured
 // here and now; nothing is compared with a number from elsewhere.
 //
-//   plugin_bench [PLUGIN] [REAL-SETS-FOLDER]
+//   plugin_bench [PLUGIN] [REAL-SETS-FOLDER] [first-look]
 // PLUGIN defaults to the build's own plug-in, the folder to the real KiSS
-// sets beside the project (the project's sample doll when it is absent).
+// sets beside the project (the project's sample doll when it is absent);
+// "first-look" runs only the first-look rows.
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "bench/turns.h"
+#include "cel/colour_table.h"
+#include "palette/folder_search.h"
 #include "spi/owners.h"
 #include "support/settings_registry.h"
 #include "support/test_files.h"
@@ -29,7 +33,7 @@ void Report(const char* goal, const char* what, const Pair& times, const char* f
             const char* secondName, double limit) {
   const bool met = limit <= 0 || times.Ratio() <= limit;
   if (!met) ++failures;
-  std::printf("%-3s %-52s %6.2f  (%s %.1f us, %s %.1f us)", goal, what, times.Ratio(), firstName,
+  std::printf("%-3s %-56s %6.2f  (%s %.1f us, %s %.1f us)", goal, what, times.Ratio(), firstName,
               times.first, secondName, times.second);
   if (limit > 0) std::printf("  goal at most %.1f: %s", limit, met ? "met" : "NOT MET");
   std::printf("\n");
@@ -123,6 +127,165 @@ std::string MakeSet(const TempFolder& folder, int lines, int files) {
   return cel;
 }
 
+// The first look at a set: copies of it, more than the plug-in keeps, so
+// that calls by name taking them in turn always meet a folder not seen yet.
+struct FreshCopies {
+  static constexpr std::size_t kCount = FolderCache<char>::kMaxFolders + 4;
+  std::vector<std::unique_ptr<TempFolder>> folders;
+  std::vector<std::string> cels;
+};
+
+// Copies of a set folder and its cel named cel, settled as a set a user opens.
+FreshCopies CopiesOfSet(const std::string& set, const std::string& cel) {
+  FreshCopies copies;
+  const std::vector<std::string> names = ListNames(set, "*");
+  for (std::size_t i = 0; i < FreshCopies::kCount; ++i) {
+    copies.folders.push_back(std::make_unique<TempFolder>());
+    for (const std::string& name : names) {
+      if (!IsFolder(set + "\\" + name))
+        copies.folders.back()->Write(name, ReadBytes(set + "\\" + name));
+    }
+    copies.folders.back()->Settle();
+    copies.cels.push_back(copies.folders.back()->Path() + "\\" + cel);
+  }
+  return copies;
+}
+
+// Letters compared without regard to case, as a host compares ASCII names;
+// other bytes are left to the system's comparison.
+bool SameAsciiNoCase(const char* a, const char* b, std::size_t length) {
+  for (std::size_t i = 0; i < length; ++i) {
+    if (static_cast<unsigned char>(a[i]) >= 0x80 || static_cast<unsigned char>(b[i]) >= 0x80)
+      return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a, static_cast<int>(length), b,
+                            static_cast<int>(length)) == CSTR_EQUAL;
+    const auto fold = [](char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; };
+    if (fold(a[i]) != fold(b[i])) return false;
+  }
+  return true;
+}
+
+bool HasExtension(const char* name, const char* extension) {
+  const std::size_t length = std::strlen(name);
+  const std::size_t wanted = std::strlen(extension);
+  return length >= wanted && SameAsciiNoCase(name + length - wanted, extension, wanted);
+}
+
+// A configuration file's answer for the cel as a host would find it, in one
+// pass over its bytes: the lines up to the one that places the cel, then as
+// many palette lines as its number needs. False when no line places it.
+bool PaletteFromCnf(const Bytes& cnf, const std::string& celName, std::string* palette) {
+  const char* p = reinterpret_cast<const char*>(cnf.data());
+  const char* const end = p + cnf.size();
+  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  const auto lineEnd = [&](const char* q) {
+    while (q < end && *q != '\r' && *q != '\n') ++q;
+    return q;
+  };
+  std::vector<std::string> paletteLines;
+  long wanted = -1;  // the palette number, once the cel's line is found
+  for (; p < end; p = lineEnd(p) + 1) {
+    if (*p == '%') {
+      const char* name = p + 1;
+      const char* q = name;
+      while (q < end && !blank(*q) && *q != '\r' && *q != '\n') ++q;
+      paletteLines.emplace_back(name, q);
+    } else if (*p == '#' && wanted < 0) {
+      const char* q = p;
+      while (q < end && !blank(*q) && *q != '\r' && *q != '\n') ++q;
+      while (q < end && blank(*q)) ++q;
+      const char* name = q;
+      while (q < end && !blank(*q) && *q != ';' && *q != '\r' && *q != '\n') ++q;
+      if (static_cast<std::size_t>(q - name) != celName.size() ||
+          !SameAsciiNoCase(name, celName.data(), celName.size()))
+        continue;
+      wanted = 0;
+      for (const char* end = lineEnd(q); q < end && *q != ';' && *q != ':'; ++q) {
+        if (*q == '*') {
+          wanted = std::atol(q + 1);
+          break;
+        }
+      }
+    }
+    if (wanted >= 0 && static_cast<std::size_t>(wanted) < paletteLines.size()) break;
+  }
+  if (wanted < 0) return false;
+  if (!paletteLines.empty())
+    *palette = static_cast<std::size_t>(wanted) < paletteLines.size() ? paletteLines[wanted]
+                                                                      : paletteLines.front();
+  return true;
+}
+
+// The work a first look at a set cannot avoid, as a host would do it: list
+// the folder once, read its configuration files in turn until one places the
+// cel, read the first bytes of the palette file it picks (else the first one
+// listed), read the cel, and decode it from memory.
+void FirstLookFloor(const Bench& bench, const std::string& cel, Bytes* scratch) {
+  const std::size_t cut = cel.find_last_of('\\');
+  const std::string folder = cel.substr(0, cut);
+  const std::string celName = cel.substr(cut + 1);
+  std::vector<std::string> cnfs;
+  std::vector<std::string> palettes;
+  WIN32_FIND_DATAA entry;
+  const UniqueFind find = OwnFind(FindFirstFileA((folder + "\\*").c_str(), &entry));
+  do {
+    if (HasExtension(entry.cFileName, ".cnf")) cnfs.push_back(entry.cFileName);
+    if (HasExtension(entry.cFileName, ".kcf")) palettes.push_back(entry.cFileName);
+  } while (FindNextFileA(find.get(), &entry));
+  std::string palette;
+  for (const std::string& cnf : cnfs) {
+    ReadFileAlone(folder + "\\" + cnf, scratch);
+    if (PaletteFromCnf(*scratch, celName, &palette)) break;
+  }
+  if (palette.empty() && !palettes.empty()) palette = palettes.front();
+  std::uint8_t head[kPaletteReadLength];
+  const UniqueFile file =
+      OwnFile(CreateFileA((folder + "\\" + palette).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD read = 0;
+  ReadFile(file.get(), head, sizeof head, &read, nullptr);
+  ReadFileAlone(cel, scratch);
+  bench.FromMemory(*scratch);
+}
+
+// First looks by name against their floor, in the same rounds.
+void ReportFirstLook(const Bench& bench, const char* what, const FreshCopies& copies) {
+  Bytes scratch;
+  const Pair times = TimeInTurns(
+      [&] {
+        for (const std::string& cel : copies.cels) bench.Picture(cel.c_str(), 0, 0);
+      },
+      [&] {
+        for (const std::string& cel : copies.cels) FirstLookFloor(bench, cel, &scratch);
+      },
+      15);
+  Report("4", what, {times.first / copies.cels.size(), times.second / copies.cels.size()},
+         "first look", "least", 1.3);
+}
+
+// The first look at a set, on the real sets and on two made here: each call
+// by name in a folder not seen yet, against the least a host must do.
+void ReportFirstLooks(const Bench& bench, const std::string& realSets) {
+  for (const char* cel : {"sk_kimux\\body1.cel", "washua\\bg.cel", "early-moon2\\1.cel"}) {
+    const std::string path = FullPath(realSets) + "\\" + cel;
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+    const std::size_t cut = path.find_last_of('\\');
+    const std::string what = std::string("first look: ") + cel + " / the least";
+    ReportFirstLook(bench, what.c_str(), CopiesOfSet(path.substr(0, cut), path.substr(cut + 1)));
+  }
+  for (const int lines : {2047, 100}) {
+    FreshCopies copies;
+    for (std::size_t i = 0; i < FreshCopies::kCount; ++i) {
+      copies.folders.push_back(std::make_unique<TempFolder>());
+      copies.cels.push_back(MakeSet(*copies.folders.back(), lines, lines == 2047 ? 1000 : 10));
+      copies.folders.back()->Settle();
+    }
+    ReportFirstLook(bench,
+                    lines == 2047 ? "first look: 2,047-line cnf, 1,000 files / the least"
+                                  : "first look: 100-line cnf, 10 files / the least",
+                    copies);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -139,6 +302,10 @@ int main(int argc, char** argv) {
       "Each ratio: the median time of the first piece of work over the second's, both\n"
       "timed in turns in this run.\n\n");
   const SettingsKeyGuard settings;  // the user's settings are put back at the end
+  if (argc > 3 && std::strcmp(argv[3], "first-look") == 0) {
+    ReportFirstLooks(bench, realSets);
+    return 0;
+  }
 
   // 1. The palette search, on real sets: by file name against from memory.
   std::string setsFolder = FullPath(realSets);
@@ -182,6 +349,9 @@ int main(int argc, char** argv) {
          "memory", 0);
   Report("", "  the least by name: memory, reading, stamps / memory",
          {each[1] + each[2] + each[3], each[1]}, "least", "memory", 0);
+  Report("5", "by file name / reading each cel's file and from memory",
+         {each[0], each[1] + each[2]}, "by name", "read + memory", 1.3);
+  ReportFirstLooks(bench, realSets);
 
   {
     TempFolder small;

@@ -94,6 +94,15 @@ bool HasSeparator(const PathText<Char>& name) {
   return false;
 }
 
+// A file's stamp: the one this call's listing gave, else asked for.
+template <typename Char>
+bool StampOf(FolderAccess<Char>& access, const PathText<Char>& path, const ListedFile<Char>* listed,
+             FileStamp* stamp) {
+  if (listed == nullptr || !listed->stamped) return access.Stamp(path, stamp);
+  *stamp = listed->stamp;
+  return true;
+}
+
 // "%s\*.cnf" and "%s\*.kcf" must fit the path limit for the folder to be listed.
 template <typename Char>
 bool PatternsFit(const PathText<Char>& folder, PathLimits limits) {
@@ -156,16 +165,27 @@ PaletteSearchResult<Char> FolderCache<Char>::Find(FolderAccess<Char>& access,
   const std::shared_ptr<const Snapshot> kept = Lookup(folder);
   std::shared_ptr<Snapshot> changed;  // the new state to keep, when anything was read
 
-  if (!stamped || kept == nullptr || !kept->timeTracksEntries || !kept->folderTrusted ||
-      kept->folderStamp != folderStamp) {
-    std::vector<ListedFile<Char>> entries;
+  const bool unchanged =
+      stamped && kept != nullptr && kept->folderTrusted && kept->folderStamp == folderStamp;
+  // The volume is asked only once a listing kept might serve: a first look,
+  // which lists anyway, does not need its answer.
+  EntryTimes entryTimes = kept != nullptr ? kept->entryTimes : EntryTimes::NotAsked;
+  const bool asked = unchanged && entryTimes == EntryTimes::NotAsked;
+  if (asked) {
+    entryTimes =
+        access.FolderTimeTracksEntries(folder) ? EntryTimes::Tracked : EntryTimes::Untracked;
+  }
+  // The stamps of this call's listing, in the order of cnfs and paletteNames.
+  std::vector<const ListedFile<Char>*> listedCnfs;
+  std::vector<const ListedFile<Char>*> listedPalettes;
+  std::vector<ListedFile<Char>> entries;
+  if (!unchanged || entryTimes != EntryTimes::Tracked) {
     if (!access.List(folder, &entries)) return {};
     changed = std::make_shared<Snapshot>();
     changed->folder = folder;
     changed->folderStamp = folderStamp;
     changed->folderTrusted = stamped && folderStamp.writeTime + kTrustMargin < now;
-    changed->timeTracksEntries =
-        kept != nullptr ? kept->timeTracksEntries : access.FolderTimeTracksEntries(folder);
+    changed->entryTimes = entryTimes;
     // Nothing read before is kept across a change of the folder: a file
     // removed and another renamed to its name may carry the same stamp.
     for (const ListedFile<Char>& entry : entries) {
@@ -173,8 +193,12 @@ PaletteSearchResult<Char> FolderCache<Char>::Find(FolderAccess<Char>& access,
         CnfRecord record;
         record.name = entry.name;
         changed->cnfs.push_back(std::move(record));
+        listedCnfs.push_back(&entry);
       }
-      if (MatchesExtension(entry, ".kcf")) changed->paletteNames.push_back(entry.name);
+      if (MatchesExtension(entry, ".kcf")) {
+        changed->paletteNames.push_back(entry.name);
+        listedPalettes.push_back(&entry);
+      }
     }
     changed->anyCnf = !changed->cnfs.empty();
   }
@@ -189,13 +213,15 @@ PaletteSearchResult<Char> FolderCache<Char>::Find(FolderAccess<Char>& access,
     }
     return *changed;
   };
+  if (asked) changeable().entryTimes = entryTimes;
   Chosen<Char> answer;
   if (view->anyCnf) {
     for (std::size_t i = 0; i < view->cnfs.size(); ++i) {
       PathText<Char> path;
       if (!ComposeFolderPath(folder, view->cnfs[i].name, limits.path, &path)) continue;
       FileStamp stamp;
-      const bool known = access.Stamp(path, &stamp);
+      const bool known =
+          StampOf(access, path, listedCnfs.empty() ? nullptr : listedCnfs[i], &stamp);
       std::shared_ptr<const CnfIndex> index = view->cnfs[i].index;
       if (!known || index == nullptr || !view->cnfs[i].trusted || view->cnfs[i].stamp != stamp) {
         index = ReadCnf(access, path);
@@ -215,8 +241,12 @@ PaletteSearchResult<Char> FolderCache<Char>::Find(FolderAccess<Char>& access,
   if (result.found && paletteBytes != 0) {
     // The palette file's first bytes, kept with the folder while its stamp
     // holds; a file in another folder is read each time.
+    const ListedFile<Char>* listed = nullptr;
+    for (std::size_t i = 0; i < listedPalettes.size() && listed == nullptr; ++i) {
+      if (view->paletteNames[i] == answer.name) listed = listedPalettes[i];
+    }
     FileStamp stamp;
-    const bool known = !HasSeparator(answer.name) && access.Stamp(result.path, &stamp);
+    const bool known = !HasSeparator(answer.name) && StampOf(access, result.path, listed, &stamp);
     const PaletteRecord* record = nullptr;
     if (known) {
       for (const PaletteRecord& palette : view->palettes) {

@@ -35,6 +35,10 @@ template <typename Char>
 struct ListedFile {
   PathText<Char> name;
   PathText<Char> shortName;  // the 8.3 alias, empty when the name is one already
+  // The stamp the listing gave, if any: as good as one asked for after the
+  // listing, since a file's listed time is never newer than its own.
+  bool stamped = false;
+  FileStamp stamp = {};
 };
 
 // What the search asks of the system.
@@ -42,8 +46,9 @@ template <typename Char>
 class FolderAccess {
  public:
   virtual ~FolderAccess() = default;
-  // Every entry of the folder, in the order the file system lists them;
-  // false when the folder cannot be listed.
+  // Every entry of the folder, in the order the file system lists them, with
+  // their stamps where the listing gives them; false when the folder cannot
+  // be listed.
   virtual bool List(const PathText<Char>& folder, std::vector<ListedFile<Char>>* entries) = 0;
   // The stamp of a file or folder; false when it has none to give.
   virtual bool Stamp(const PathText<Char>& path, FileStamp* stamp) = 0;
@@ -145,11 +150,14 @@ class FolderCache {
     FileStamp stamp;
     std::shared_ptr<const std::vector<std::uint8_t>> bytes;
   };
+  // Whether the folder's time changes with its entries, as the system
+  // answers when first asked.
+  enum class EntryTimes { NotAsked, Tracked, Untracked };
   struct Snapshot {
     PathText<Char> folder;
     FileStamp folderStamp;
     bool folderTrusted = false;
-    bool timeTracksEntries = false;
+    EntryTimes entryTimes = EntryTimes::NotAsked;
     bool anyCnf = false;
     std::vector<CnfRecord> cnfs;               // every *.cnf entry, in listing order
     std::vector<PathText<Char>> paletteNames;  // every *.kcf entry, in listing order

@@ -86,9 +86,10 @@ void CopyTextSpan(char* destination, const char* text, std::int32_t span, std::i
                   std::int32_t limit) {
   if (limit < 1) return;
   const std::int32_t wanted = (span < limit ? span : limit) - 1;
-  std::int32_t copied = 0;
-  for (; copied < wanted && text[start + copied] != '\0'; ++copied) {
-    destination[copied] = text[start + copied];
-  }
+  std::size_t copied = wanted > 0 ? static_cast<std::size_t>(wanted) : 0;
+  const void* zero = std::memchr(text + start, '\0', copied);
+  if (zero != nullptr)
+    copied = static_cast<std::size_t>(static_cast<const char*>(zero) - (text + start));
+  std::memcpy(destination, text + start, copied);
   destination[copied] = '\0';
 }

@@ -43,7 +43,10 @@ class SystemFolders : public FolderAccess<Char> {
     const UniqueFind find = OwnFind(FindFirst(pattern.c_str(), &entry));
     if (find == nullptr) return false;
     do {
-      entries->push_back({entry.cFileName, entry.cAlternateFileName});
+      const FileStamp stamp = {
+          (static_cast<std::uint64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow,
+          Ticks(entry.ftLastWriteTime)};
+      entries->push_back({entry.cFileName, entry.cAlternateFileName, true, stamp});
     } while (FindNext(find.get(), &entry));
     return true;
   }

@@ -53,18 +53,25 @@ bool ReadHead(const Char* path, std::uint64_t offset, std::uint8_t* buffer, std:
   return true;
 }
 
+// Read straight into the vector: a block of the file's size on the way
+// would cost one more allocation and copy, and under Wine a large block is
+// fresh memory on every call.
 template <typename Char>
 bool ReadBytes(const Char* path, std::size_t wanted, std::vector<std::uint8_t>* bytes) {
-  HLOCAL block = nullptr;
-  DWORD length = static_cast<DWORD>(wanted);
-  if (ReadFrom(path, 0, &block, &length) != kResultSuccess) return false;
-  const UniqueLocal owner(block);
-  const auto* data = static_cast<const std::uint8_t*>(block);
+  const UniqueFile file = OwnFile(OpenForReading(path));
+  if (file == nullptr) return false;
+  auto length = static_cast<DWORD>(wanted);
+  if (length == 0) {
+    LARGE_INTEGER size = {};
+    GetFileSizeEx(file.get(), &size);
+    length = static_cast<DWORD>(size.QuadPart);  // the low 32 bits, as a whole read takes them
+  }
   try {
-    bytes->assign(data, data + length);
+    bytes->resize(length);
   } catch (const std::bad_alloc&) {
     return false;  // a file too large to hold is one that cannot be read
   }
+  ReadAt(file.get(), 0, bytes->data(), length);
   return true;
 }
 

@@ -25,6 +25,7 @@ class FakeFolders : public FolderAccess<char> {
     int lists = 0;
     int reads = 0;
     int stamps = 0;
+    int volumeQuestions = 0;
   };
 
   void Write(const std::string& folder, const std::string& name, const std::string& text) {
@@ -64,6 +65,7 @@ class FakeFolders : public FolderAccess<char> {
   }
   void SetCoarseness(std::uint64_t ticks) { coarseness_ = ticks; }
   void SetTimeTracksEntries(bool tracks) { timeTracksEntries_ = tracks; }
+  void SetListingStamps(bool given) { listingStamps_ = given; }
   Counts Taken() {
     std::lock_guard<std::mutex> lock(mutex_);
     const Counts counts = counts_;
@@ -76,7 +78,14 @@ class FakeFolders : public FolderAccess<char> {
     ++counts_.lists;
     const auto it = folders_.find(folder);
     if (it == folders_.end()) return false;
-    for (const std::string& name : it->second.names) entries->push_back({name, ""});
+    for (const std::string& name : it->second.names) {
+      ListedFile<char> entry{name, ""};
+      if (const auto file = files_.find(folder + "\\" + name); file != files_.end()) {
+        entry.stamped = listingStamps_;
+        entry.stamp = file->second.stamp;
+      }
+      entries->push_back(std::move(entry));
+    }
     return true;
   }
   bool Stamp(const std::string& path, FileStamp* stamp) override {
@@ -111,7 +120,11 @@ class FakeFolders : public FolderAccess<char> {
     std::lock_guard<std::mutex> lock(mutex_);
     return now_;
   }
-  bool FolderTimeTracksEntries(const std::string&) override { return timeTracksEntries_; }
+  bool FolderTimeTracksEntries(const std::string&) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++counts_.volumeQuestions;
+    return timeTracksEntries_;
+  }
 
  private:
   struct File {
@@ -130,5 +143,6 @@ class FakeFolders : public FolderAccess<char> {
   std::uint64_t now_ = 1000 * kSecond;
   std::uint64_t coarseness_ = 1;
   bool timeTracksEntries_ = true;
+  bool listingStamps_ = true;
   Counts counts_;
 };

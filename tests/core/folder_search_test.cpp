@@ -191,6 +191,56 @@ TEST_F(SettledSet, WhereTheFolderKeepsItsTimeItIsListedEveryCall) {
   EXPECT_EQ(counts.reads, 3);
 }
 
+// A first look lists the folder anyway, so whether its time follows its
+// entries is asked only by the call that could rely on a listing kept.
+TEST(FolderCache, TheVolumeIsAskedOnlyWhenAKeptListingCouldServe) {
+  for (const bool tracks : {true, false}) {
+    FakeFolders folders;
+    folders.SetTimeTracksEntries(tracks);
+    folders.Write("set", "set.cnf", "%a.kcf\r#1 body.cel *0\r");
+    folders.Advance(60 * kSecond);
+    FolderCache<char> cache;
+    std::vector<int> questions;
+    std::vector<int> lists;
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_EQ(Cached(cache, folders, "set", "body.cel"), "set\\a.kcf");
+      const FakeFolders::Counts counts = folders.Taken();
+      questions.push_back(counts.volumeQuestions);
+      lists.push_back(counts.lists);
+    }
+    EXPECT_EQ(questions, (std::vector<int>{0, 1, 0})) << tracks;
+    EXPECT_EQ(lists, (tracks ? std::vector<int>{1, 0, 0} : std::vector<int>{1, 1, 1}));
+    // A change of the folder keeps the answer: it belongs to the volume.
+    folders.Write("set", "b.kcf", "B");
+    folders.Advance(60 * kSecond);
+    Cached(cache, folders, "set", "body.cel");
+    Cached(cache, folders, "set", "body.cel");
+    EXPECT_EQ(folders.Taken().volumeQuestions, 0) << tracks;
+  }
+}
+
+// Where the listing gives the files' stamps, a first look asks only for the
+// folder's; the next call checks them as usual.
+TEST(FolderCache, AFirstLookTakesTheFilesStampsFromTheListing) {
+  for (const bool listingStamps : {true, false}) {
+    FakeFolders folders;
+    folders.SetListingStamps(listingStamps);
+    folders.Write("set", "set.cnf", "%a.kcf\r#1 body.cel *0\r");
+    folders.Write("set", "a.kcf", "A");
+    folders.Advance(60 * kSecond);
+    FolderCache<char> cache;
+    const auto palette = [&] { return cache.Find(folders, "set", "body.cel", kNoLimits, 4); };
+    EXPECT_EQ(palette().bytes, (std::vector<std::uint8_t>{'A', 0, 0, 0}));
+    FakeFolders::Counts counts = folders.Taken();
+    EXPECT_EQ(counts.stamps, listingStamps ? 1 : 3);
+    EXPECT_EQ(counts.reads, 2);
+    EXPECT_EQ(palette().bytes[0], 'A');
+    counts = folders.Taken();
+    EXPECT_EQ(counts.stamps, 3);
+    EXPECT_EQ(counts.reads, 0);
+  }
+}
+
 TEST_F(SettledSet, PaletteFilesAreKeptWhileTheirStampsHold) {
   auto palette = [&] { return cache.Find(folders, "set", "arm.cel", kNoLimits, 4); };
   PaletteSearchResult<char> result = palette();
@@ -262,36 +312,38 @@ TEST(FolderCache, AnswersAsAFreshSearchWhateverChangesAndWhenever) {
   };
   int mismatches = 0;
   int calls = 0;
-  for (std::uint64_t coarseness : {std::uint64_t{1}, 2 * kSecond}) {
-    FakeFolders folders;
-    folders.SetCoarseness(coarseness);
-    FolderCache<char> cache;
-    for (int step = 0; step < 3000; ++step) {
-      switch (random() % 8) {
-        case 0:
-        case 1:
-          folders.Write("set", cnfs[random() % 3], someText(random() % 4 == 0));
-          break;
-        case 2:
-          folders.Remove("set", (random() % 2 ? cnfs : palettes)[random() % 3]);
-          break;
-        case 3:
-          folders.Rename("set", cnfs[random() % 3], cnfs[random() % 3]);
-          break;
-        case 4:
-          folders.Write("set", palettes[random() % 3], "");
-          break;
-        case 5:
-          folders.Advance((random() % 3) * kSecond + random() % 1000);
-          break;
-        default:
-          break;
+  for (const bool listingStamps : {true, false})
+    for (std::uint64_t coarseness : {std::uint64_t{1}, 2 * kSecond}) {
+      FakeFolders folders;
+      folders.SetCoarseness(coarseness);
+      folders.SetListingStamps(listingStamps);
+      FolderCache<char> cache;
+      for (int step = 0; step < 3000; ++step) {
+        switch (random() % 8) {
+          case 0:
+          case 1:
+            folders.Write("set", cnfs[random() % 3], someText(random() % 4 == 0));
+            break;
+          case 2:
+            folders.Remove("set", (random() % 2 ? cnfs : palettes)[random() % 3]);
+            break;
+          case 3:
+            folders.Rename("set", cnfs[random() % 3], cnfs[random() % 3]);
+            break;
+          case 4:
+            folders.Write("set", palettes[random() % 3], "");
+            break;
+          case 5:
+            folders.Advance((random() % 3) * kSecond + random() % 1000);
+            break;
+          default:
+            break;
+        }
+        const std::string cel = cels[random() % 3];
+        ++calls;
+        if (Cached(cache, folders, "set", cel) != Uncached(folders, "set", cel)) ++mismatches;
       }
-      const std::string cel = cels[random() % 3];
-      ++calls;
-      if (Cached(cache, folders, "set", cel) != Uncached(folders, "set", cel)) ++mismatches;
     }
-  }
   EXPECT_EQ(mismatches, 0) << "of " << calls << " calls";
 }
 

@@ -51,9 +51,13 @@ class FolderChanges : public PluginSuite {
     return d.ColourTable();
   }
   // Files other than the cel that the plug-in opened since the last look.
-  static int OtherFilesOpened() {
+  // The folder itself is not one: the first call that could answer from a
+  // kept listing opens it once, to ask whether its time follows its entries.
+  int OtherFilesOpened() const {
+    const std::wstring folder = Widened(set.Path());
     int others = 0;
     for (const std::wstring& path : TakeLedger().filesOpened) {
+      if (lstrcmpiW(path.c_str(), folder.c_str()) == 0) continue;
       if (path.size() < 9 || path.compare(path.size() - 9, 9, L"\\body.cel") != 0) ++others;
     }
     return others;
