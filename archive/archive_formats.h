@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "archive/archive_reader.h"
@@ -11,6 +12,23 @@ std::unique_ptr<ArchiveReader> OpenLzhArchive(const ArchiveSource& source,
                                               const ArchiveLimits& limits, ArchiveStatus* status);
 std::unique_ptr<ArchiveReader> OpenZipArchive(const ArchiveSource& source,
                                               const ArchiveLimits& limits, ArchiveStatus* status);
+
+// A reader of one kind, made and listed: null, with *status saying why, when
+// the archive cannot be listed or memory runs out.
+template <typename Reader>
+std::unique_ptr<ArchiveReader> OpenListed(const ArchiveSource& source, const ArchiveLimits& limits,
+                                          ArchiveStatus* status) {
+  std::unique_ptr<Reader> reader;
+  try {
+    reader = std::make_unique<Reader>(source, limits);
+    if (!reader->List(status)) return nullptr;
+  } catch (const std::bad_alloc&) {
+    *status = ArchiveStatus::kNoMemory;
+    return nullptr;
+  }
+  *status = ArchiveStatus::kOk;
+  return reader;
+}
 
 // UTF-16LE bytes as UTF-8; an unpaired surrogate becomes U+FFFD.
 std::string Utf16LeToUtf8(const std::uint8_t* bytes, std::size_t count);

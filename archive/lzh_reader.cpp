@@ -356,14 +356,5 @@ class LzhReader : public ArchiveReader {
 
 std::unique_ptr<ArchiveReader> OpenLzhArchive(const ArchiveSource& source,
                                               const ArchiveLimits& limits, ArchiveStatus* status) {
-  std::unique_ptr<LzhReader> reader;
-  try {
-    reader = std::make_unique<LzhReader>(source, limits);
-    if (!reader->List(status)) return nullptr;
-  } catch (const std::bad_alloc&) {
-    *status = ArchiveStatus::kNoMemory;
-    return nullptr;
-  }
-  *status = ArchiveStatus::kOk;
-  return reader;
+  return OpenListed<LzhReader>(source, limits, status);
 }

@@ -271,14 +271,5 @@ class ZipReader : public ArchiveReader {
 
 std::unique_ptr<ArchiveReader> OpenZipArchive(const ArchiveSource& source,
                                               const ArchiveLimits& limits, ArchiveStatus* status) {
-  std::unique_ptr<ZipReader> reader;
-  try {
-    reader = std::make_unique<ZipReader>(source, limits);
-    if (!reader->List(status)) return nullptr;
-  } catch (const std::bad_alloc&) {
-    *status = ArchiveStatus::kNoMemory;
-    return nullptr;
-  }
-  *status = ArchiveStatus::kOk;
-  return reader;
+  return OpenListed<ZipReader>(source, limits, status);
 }

@@ -20,51 +20,23 @@
 #include <vector>
 
 #include "archive/archive_set.h"
+#include "bench/turns.h"
 #include "cel/colour_table.h"
 #include "doll/doll_compose.h"
 #include "doll/doll_config.h"
-#include "spi/config_file.h"
-#include "spi/set_folder.h"
-#include "spi/palette_search.h"
 #include "spi/ansi_text.h"
 #include "spi/archive_file.h"
+#include "spi/config_file.h"
+#include "spi/palette_search.h"
+#include "spi/set_folder.h"
 #include "spi/system_set_text.h"
 
 namespace {
 
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER counter;
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// The two pieces of work timed in turns, round after round, after one run
-// each; the medians of their round times in microseconds.
-std::pair<double, double> TimeInTurns(const std::function<void()>& first,
-                                      const std::function<void()>& second, int rounds) {
-  std::vector<double> times[2];
-  const std::function<void()>* works[2] = {&first, &second};
-  for (const auto* work : works) (*work)();
-  for (int round = 0; round < rounds; ++round) {
-    for (int i = 0; i < 2; ++i) {
-      const double start = Now();
-      (*works[i])();
-      times[i].push_back(Now() - start);
-    }
-  }
-  for (auto& each : times) std::sort(each.begin(), each.end());
-  return {times[0][rounds / 2] * 1e6, times[1][rounds / 2] * 1e6};
-}
-
 int failures = 0;
 
-void Report(const std::string& what, std::pair<double, double> times) {
-  const double ratio = times.first / times.second;
+void Report(const std::string& what, Pair times) {
+  const double ratio = times.Ratio();
   const bool met = ratio <= 1.0;
   if (!met) ++failures;
   std::printf("%-58s %6.2f  (set %.1f us, folder %.1f us)  goal at most 1.0: %s\n", what.c_str(),
