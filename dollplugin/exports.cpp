@@ -11,6 +11,7 @@
 #include "spi/host_data.h"
 #include "spi/plugin_api.h"
 #include "spi/plugin_info.h"
+#include "spi/read_block.h"
 
 namespace {
 
@@ -84,6 +85,11 @@ int GetPictureInfoOf(const Char* source, LONG_PTR length, UINT flags, PictureInf
 }
 
 }  // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_DETACH) FreeSpareReadBlock();
+  return TRUE;
+}
 
 extern "C" int WINAPI GetPluginInfo(int index, LPSTR buffer, int bufferLength) {
   return GuardedCall(

@@ -9,6 +9,7 @@
 #include "spi/module.h"
 #include "spi/plugin_api.h"
 #include "spi/plugin_info.h"
+#include "spi/read_block.h"
 #include "spi/read_file.h"
 
 HINSTANCE ModuleInstance = nullptr;
@@ -72,6 +73,7 @@ int GetPictureInfoOf(const Char* source, LONG_PTR length, UINT flags, PictureInf
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) ModuleInstance = instance;
+  if (reason == DLL_PROCESS_DETACH) FreeSpareReadBlock();
   return TRUE;
 }
 

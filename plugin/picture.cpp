@@ -9,7 +9,6 @@
 #include "spi/export_guard.h"
 #include "spi/host_block.h"
 #include "spi/host_data.h"
-#include "spi/owners.h"
 #include "spi/plugin_api.h"
 #include "spi/read_file.h"
 
@@ -45,14 +44,12 @@ int GetPictureOf(const Char* source, LONG_PTR length, UINT flags, HLOCAL* infoHa
   switch (flags & kInputModeMask) {
     case kInputFile: {
       if (length < 0) return kResultNotServed;  // no file has a negative offset
-      HLOCAL block = nullptr;
+      ReadBlock block;  // given back on every way out, kept for the next call
       DWORD size = 0;
       const int result = ReadFileWhole(source, static_cast<std::uint64_t>(length), &block, &size);
       if (result != kResultSuccess) return result;
-      const UniqueLocal fileBlock(block);  // freed on every way out
-      // A fixed block's handle is its address; the bytes read bound the data.
-      return DecodeCel(ByteView{static_cast<const std::uint8_t*>(block), size}, source, infoHandle,
-                       pixelHandle);
+      // The bytes read bound the data, not the block's room.
+      return DecodeCel(ByteView{block.data(), size}, source, infoHandle, pixelHandle);
     }
     case kInputMemory:
       return DecodeCel(

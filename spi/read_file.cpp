@@ -25,22 +25,19 @@ void ReadAt(HANDLE file, std::uint64_t offset, void* buffer, DWORD count) {
 }
 
 template <typename Char>
-int ReadFrom(const Char* path, std::uint64_t offset, HLOCAL* block, DWORD* length) {
+int ReadFrom(const Char* path, std::uint64_t offset, ReadBlock* block, DWORD* length) {
   const UniqueFile file = OwnFile(OpenForReading(path));
   if (file == nullptr) return kResultFileOpenFailed;
-  DWORD wanted = *length;
-  if (wanted == 0) {
-    LARGE_INTEGER size = {};
-    GetFileSizeEx(file.get(), &size);
-    const auto fileSize = static_cast<std::uint64_t>(size.QuadPart);
-    // The low 32 bits of what lies past the offset, as of the whole file at 0.
-    wanted = offset < fileSize ? static_cast<DWORD>(fileSize - offset) : 0;
-  }
-  // A zero-byte request still gets a (one-byte, zeroed) block, so an empty
-  // file is data of length 0 rather than a failed allocation.
-  *block = wanted != 0 ? LocalAlloc(LMEM_FIXED, wanted) : LocalAlloc(LPTR, 1);
-  if (*block == nullptr) return kResultNoMemory;
-  ReadAt(file.get(), offset, *block, wanted);
+  LARGE_INTEGER size = {};
+  GetFileSizeEx(file.get(), &size);
+  const auto fileSize = static_cast<std::uint64_t>(size.QuadPart);
+  // The low 32 bits of what lies past the offset, as of the whole file at 0.
+  const DWORD wanted = offset < fileSize ? static_cast<DWORD>(fileSize - offset) : 0;
+  std::uint8_t* bytes = block->Reserve(wanted);
+  if (bytes == nullptr) return kResultNoMemory;
+  // A kept block holds the last file's bytes: ReadAt zeroes what this read
+  // does not deliver.
+  ReadAt(file.get(), offset, bytes, wanted);
   *length = wanted;
   return kResultSuccess;
 }
@@ -77,10 +74,10 @@ bool ReadBytes(const Char* path, std::size_t wanted, std::vector<std::uint8_t>* 
 
 }  // namespace
 
-int ReadFileWhole(const char* path, std::uint64_t offset, HLOCAL* block, DWORD* length) {
+int ReadFileWhole(const char* path, std::uint64_t offset, ReadBlock* block, DWORD* length) {
   return ReadFrom(path, offset, block, length);
 }
-int ReadFileWhole(const wchar_t* path, std::uint64_t offset, HLOCAL* block, DWORD* length) {
+int ReadFileWhole(const wchar_t* path, std::uint64_t offset, ReadBlock* block, DWORD* length) {
   return ReadFrom(path, offset, block, length);
 }
 bool ReadFileHead(const char* path, std::uint64_t offset, std::uint8_t* buffer, std::size_t count) {

@@ -10,13 +10,15 @@
 #include <cstdint>
 #include <vector>
 
-// path: the file. block: receives one fixed local memory block, which the
-// caller frees with LocalFree. length: on entry the bytes wanted (0: all from
-// offset to the end); on success the block's size. A file shorter than the
-// length wanted leaves the block's tail zero. Returns 0, 4 (no memory; block
-// null) or 6 (the file did not open; block and length untouched).
-int ReadFileWhole(const char* path, std::uint64_t offset, HLOCAL* block, DWORD* length);
-int ReadFileWhole(const wchar_t* path, std::uint64_t offset, HLOCAL* block, DWORD* length);
+#include "spi/read_block.h"
+
+// path: the file. block: the call's own (spi/read_block.h), receiving the
+// bytes from offset to the file's end; length: their count. Whatever the read
+// does not deliver (a file cut short meanwhile) is zero, never the block's
+// earlier bytes. Returns 0, 4 (no memory) or 6 (the file did not open;
+// length untouched).
+int ReadFileWhole(const char* path, std::uint64_t offset, ReadBlock* block, DWORD* length);
+int ReadFileWhole(const wchar_t* path, std::uint64_t offset, ReadBlock* block, DWORD* length);
 
 // Up to count bytes from offset into buffer, the rest zero; false when the
 // file does not open.

@@ -518,4 +518,29 @@ TEST_F(Picture, ShortDataNeverReadPastItsEnd) {
   EXPECT_EQ(d.Row(2), Bytes(8, 0));
 }
 
+// Calls by name reuse one read block: a long cel leaves its bytes in it, and
+// a shorter cel read next must see only its own bytes, the rows its file
+// lacks zero, whether its header is whole or cut.
+TEST_F(Picture, AShortCelAfterALongOneSeesNoneOfTheLongOnesBytes) {
+  const Bytes longCel = HeadedCel(0x20, 8, 400, 400, Pattern(400 * 400, 7));  // past 120 KB
+  const Bytes sameHeader(longCel.begin(), longCel.begin() + 32 + 400 * 150);
+  const Bytes cutHeader(longCel.begin(), longCel.begin() + 20);
+  const std::string longPath = folder.Write("long.cel", longCel);
+  const Decoded longPicture = FromFile(longPath);
+  ASSERT_EQ(longPicture.code, 0);
+  for (const Bytes* shortCel : {&sameHeader, &cutHeader}) {
+    SCOPED_TRACE(shortCel->size());
+    const Decoded expected = FromMemory(PaddedToWhatItsHeaderCallsFor(*shortCel));
+    ASSERT_EQ(expected.code, 0);
+    const std::string shortPath = folder.Write("short.cel", *shortCel);
+    for (int round = 0; round < 2; ++round) {
+      EXPECT_EQ(FromFile(longPath).pixels, longPicture.pixels);
+      const Decoded file = FromFile(shortPath);
+      ASSERT_EQ(file.code, 0);
+      EXPECT_EQ(file.Header(), expected.Header());
+      EXPECT_EQ(file.pixels, expected.pixels);
+    }
+  }
+}
+
 }  // namespace
