@@ -3,7 +3,9 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <unordered_map>
 
+#include "archive/member_names.h"
 #include "cel/colour_table.h"
 #include "cel/convert.h"
 #include "doll/doll_compose.h"
@@ -12,6 +14,11 @@
 namespace {
 
 using MemberBytes = std::shared_ptr<const std::vector<std::uint8_t>>;
+
+// Before a page's name: '!' sorts before digits and letters and every other
+// character a file name may start with but a space, by ordinal, lstrcmpi and
+// the shell's logical order alike, so a viewer shows the doll first.
+constexpr wchar_t kPageMark[] = L"!";
 
 // The name's last four characters against an ASCII extension (".CEL"),
 // letters compared without regard to case.
@@ -76,7 +83,7 @@ void ListPages(const ArchiveSet& set, std::size_t member, std::vector<AlbumEntry
   for (int page = 0; page < DollPageCount(config); ++page) {
     AlbumEntry entry = EntryFor(AlbumKind::kPage, member, from);
     entry.page = page;
-    entry.name = stem + L".set" + std::to_wstring(page) + L".bmp";
+    entry.name = kPageMark + stem + L".set" + std::to_wstring(page) + L".bmp";
     entry.size = entry.packedSize = BmpFileSize(plan);
     entry.method = "page";
     entries->push_back(std::move(entry));
@@ -106,6 +113,56 @@ void ListPicture(const ArchiveSet& set, std::size_t member, std::vector<AlbumEnt
   entry.crc = from.crc;
   entry.method = from.method.empty() ? std::string("stored") : from.method;
   entries->push_back(std::move(entry));
+}
+
+// The name of a made file when its plain name is taken: the member's whole
+// name before ".bmp" ("body.cel.bmp", "!mira.cnf.set0.bmp"), and past that a
+// counter ("body.cel.2.bmp").
+std::wstring OtherName(const ArchiveSet& set, const AlbumEntry& entry, unsigned counter) {
+  const std::wstring& member = set.Members()[entry.member].name;
+  std::wstring name = entry.kind == AlbumKind::kPage
+                          ? kPageMark + member + L".set" + std::to_wstring(entry.page)
+                          : member;
+  if (counter > 1) name += L'.' + std::to_wstring(counter);
+  return name + L".bmp";
+}
+
+// The paths given so far, compared as the set compares its members' names.
+class TakenPaths {
+ public:
+  explicit TakenPaths(const ArchiveSet& set) : set_(set) {}
+  // false when path names a file already given.
+  bool Take(const std::wstring& path) {
+    const std::uint64_t hash = FoldedNameHash(path);
+    const auto range = taken_.equal_range(hash);
+    for (auto it = range.first; it != range.second; ++it)
+      if (set_.SameName(it->second, path)) return false;
+    taken_.emplace(hash, path);
+    return true;
+  }
+
+ private:
+  const ArchiveSet& set_;
+  std::unordered_multimap<std::uint64_t, std::wstring> taken_;
+};
+
+// Gives every entry a path no other has: pictures keep their members' own
+// names (unique in the set); a made file keeps its plain name unless an
+// earlier one has it, else takes OtherName.
+void MakePathsUnique(const ArchiveSet& set, std::vector<AlbumEntry>* entries) {
+  TakenPaths taken(set);
+  for (const AlbumEntry& entry : *entries)
+    if (entry.kind == AlbumKind::kPicture) taken.Take(entry.folder + entry.name);
+  for (AlbumEntry& entry : *entries) {
+    if (entry.kind == AlbumKind::kPicture || taken.Take(entry.folder + entry.name)) continue;
+    for (unsigned counter = 1;; ++counter) {
+      std::wstring name = OtherName(set, entry, counter);
+      if (taken.Take(entry.folder + name)) {
+        entry.name = std::move(name);
+        break;
+      }
+    }
+  }
 }
 
 // BITMAPFILEHEADER: "BM", the file's size, two reserved words, the offset of
@@ -186,6 +243,7 @@ std::vector<AlbumEntry> ListAlbum(const ArchiveSet& set, std::ptrdiff_t onlyConf
     if (EndsWithNoCase(members[i].name, ".CEL")) ListCel(set, i, &entries);
   for (std::size_t i = 0; i < members.size(); ++i)
     if (IsPictureName(members[i].name)) ListPicture(set, i, &entries);
+  MakePathsUnique(set, &entries);
   return entries;
 }
 

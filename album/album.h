@@ -24,7 +24,7 @@ struct AlbumEntry {
   std::size_t member = 0;  // the configuration, the cel or the picture
   int page = 0;            // kPage: the page of the configuration
   std::wstring folder;     // inside the set, ending with '\', or empty at the top
-  std::wstring name;       // the file's name: "mira.set0.bmp", "body.bmp", "logo.png"
+  std::wstring name;       // the file's name: "!mira.set0.bmp", "body.bmp", "logo.png"
   std::uint64_t size = 0;  // the file's exact size
   std::uint64_t packedSize = 0;
   std::int64_t unixTime = 0;
@@ -38,7 +38,13 @@ constexpr std::size_t kBmpFileHeaderSize = 14;
 // The album of set. onlyConfig: -1 for the pages of every configuration
 // member, or the one member whose pages are wanted (a set opened through its
 // configuration file). Members that cannot be read or made into a picture
-// are left out.
+// are left out. A page is named "!" + its configuration's name without the
+// extension + ".setN.bmp", so that it sorts before the cels; a cel takes its
+// name with ".bmp" for its extension. No two entries share a path, compared
+// without regard to case: a picture keeps its member's name, and a made file
+// whose name an earlier entry has takes the member's whole name before
+// ".bmp" ("body.cel.bmp", "!mira.cnf.set0.bmp"), then a counter
+// ("body.cel.2.bmp").
 std::vector<AlbumEntry> ListAlbum(const ArchiveSet& set, std::ptrdiff_t onlyConfig);
 
 // Whether an archive's first bytes show a cel member's name (".cel" in a

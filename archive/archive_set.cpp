@@ -79,6 +79,10 @@ class HeldSet final : public ArchiveSet {
     return found;
   }
 
+  bool SameName(const std::wstring& a, const std::wstring& b) const override {
+    return text_->SameName(a, b);
+  }
+
   ArchiveStatus Read(std::size_t member,
                      std::shared_ptr<const std::vector<std::uint8_t>>* bytes) const override {
     if (member >= members_.size()) return ArchiveStatus::kReadFailed;

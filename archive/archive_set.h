@@ -61,6 +61,9 @@ class ArchiveSet {
   // The member at path (folders separated by '\' or '/'), names compared as
   // SetText::SameName does; -1 when there is none.
   virtual std::ptrdiff_t Find(const std::wstring& path) const = 0;
+  // Whether two paths would name one file where the set is unpacked, as
+  // SetText::SameName compares them.
+  virtual bool SameName(const std::wstring& a, const std::wstring& b) const = 0;
   // The member's bytes, decompressed and checked once and then kept.
   virtual ArchiveStatus Read(std::size_t member,
                              std::shared_ptr<const std::vector<std::uint8_t>>* bytes) const = 0;

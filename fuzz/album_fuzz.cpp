@@ -1,15 +1,19 @@
 // Archive bytes of any kind through the album plug-in's own logic: opening
-// the set, listing the album and making every listed file. Each file must be
-// exactly the size the listing gave, and a second making the same bytes.
+// the set, listing the album and making every listed file. No two listed
+// paths may name one file; each file must be exactly the size the listing
+// gave, and a second making the same bytes.
 //
 // Input: the archive's bytes (LZH, ZIP or anything else).
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "album/album.h"
 #include "album/album_cache.h"
+#include "archive/member_names.h"
 #include "archive/single_byte_text.h"
 #include "fuzz/fuzz_support.h"
 
@@ -35,6 +39,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           "a set exactly when the status is ok");
   if (set == nullptr) return 0;
   const std::vector<AlbumEntry> entries = ListAlbum(*set, -1);
+  std::unordered_multimap<std::uint64_t, std::wstring> paths;
+  for (const AlbumEntry& entry : entries) {
+    const std::wstring path = entry.folder + entry.name;
+    const std::uint64_t hash = FoldedNameHash(path);
+    const auto same = paths.equal_range(hash);
+    for (auto it = same.first; it != same.second; ++it)
+      Require(!set->SameName(it->second, path), "no two entries share a path");
+    paths.emplace(hash, path);
+  }
   PluginSettings settings;
   for (const AlbumEntry& entry : entries) {
     Require(!entry.method.empty(), "every entry has a method tag");

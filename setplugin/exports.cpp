@@ -11,6 +11,7 @@
 #include "album/album_cache.h"
 #include "doll/doll_config.h"
 #include "settings/settings_store.h"
+#include "spi/album_result.h"
 #include "spi/ansi_text.h"
 #include "spi/archive_api.h"
 #include "spi/archive_file.h"
@@ -58,19 +59,6 @@ int ResultOf(ArchiveStatus status) {
     case ArchiveStatus::kTooLarge:
       return kResultNoMemory;
     case ArchiveStatus::kReadFailed:
-      return kResultFileOpenFailed;
-    default:
-      return kResultBrokenData;
-  }
-}
-
-int ResultOf(AlbumResult result) {
-  switch (result) {
-    case AlbumResult::kOk:
-      return kResultSuccess;
-    case AlbumResult::kNoMemory:
-      return kResultNoMemory;
-    case AlbumResult::kReadFailed:
       return kResultFileOpenFailed;
     default:
       return kResultBrokenData;

@@ -40,9 +40,12 @@ bool FolderSet::Open(const std::wstring& folder) {
 
 std::ptrdiff_t FolderSet::Find(const std::wstring& path) const {
   for (std::size_t i = 0; i < members_.size(); ++i)
-    if (WideCompareNoCase(members_[i].path.c_str(), path.c_str()) == 0)
-      return static_cast<std::ptrdiff_t>(i);
+    if (SameName(members_[i].path, path)) return static_cast<std::ptrdiff_t>(i);
   return -1;
+}
+
+bool FolderSet::SameName(const std::wstring& a, const std::wstring& b) const {
+  return WideCompareNoCase(a.c_str(), b.c_str()) == 0;
 }
 
 ArchiveStatus FolderSet::Read(std::size_t member,

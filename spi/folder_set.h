@@ -20,6 +20,7 @@ class FolderSet : public ArchiveSet {
   const std::vector<SetMember>& Members() const override { return members_; }
   ArchiveStatus ListingStatus() const override { return ArchiveStatus::kOk; }
   std::ptrdiff_t Find(const std::wstring& path) const override;
+  bool SameName(const std::wstring& a, const std::wstring& b) const override;
   ArchiveStatus Read(std::size_t member,
                      std::shared_ptr<const std::vector<std::uint8_t>>* bytes) const override;
   PaletteSearchResult<wchar_t> FindPalette(std::size_t celMember,

@@ -80,8 +80,8 @@ TEST(Album, ListsPagesThenCelsThenPicturesWithExactSizes) {
   // A page: 14 + 40 + 4 rows of 24 bytes; body: 14 + 40 + 64 colours + 2
   // rows of 4; the hat: 14 + 40 + one 4-byte row.
   const std::vector<Expected> expected = {
-      {AlbumKind::kPage, L"", L"mira.set0.bmp", 14 + 40 + 4 * 24},
-      {AlbumKind::kPage, L"", L"mira.set1.bmp", 14 + 40 + 4 * 24},
+      {AlbumKind::kPage, L"", L"!mira.set0.bmp", 14 + 40 + 4 * 24},
+      {AlbumKind::kPage, L"", L"!mira.set1.bmp", 14 + 40 + 4 * 24},
       {AlbumKind::kCel, L"", L"body.bmp", 14 + 40 + 64 + 2 * 4},
       {AlbumKind::kCel, L"cels\\", L"hat.bmp", 14 + 40 + 4},
       {AlbumKind::kPicture, L"", L"logo.PNG", kPng.size()},
@@ -149,8 +149,56 @@ TEST(Album, ASetOpenedThroughOneConfigurationShowsOnlyItsPages) {
   std::vector<std::wstring> pages;
   for (const AlbumEntry& entry : ListAlbum(*set, other))
     if (entry.kind == AlbumKind::kPage) pages.push_back(entry.name);
-  EXPECT_EQ(pages, std::vector<std::wstring>{L"other.set0.bmp"});
+  EXPECT_EQ(pages, std::vector<std::wstring>{L"!other.set0.bmp"});
   EXPECT_EQ(ListAlbum(*set, -1).size(), 6u);  // both configurations' pages
+}
+
+// A file system takes names in any case for one file, so every listed path
+// is distinct so compared: the plain name where it is free, else the
+// member's whole name, else a counter; pictures keep their own.
+TEST(Album, EveryListedPathIsDistinctWithoutRegardToCase) {
+  const Bytes cel = kBodyCel;
+  const Bytes page = Text("(8,4)\r\n#0 x.cel *0 :0 1\r\n$0 0,0\r\n$0 0,0\r\n");
+  struct Case {
+    const char* what;
+    std::vector<FakeEntry> members;
+    std::vector<std::wstring> paths;  // in the album's order
+  };
+  const std::vector<Case> cases = {
+      {"no clash", {{"x.cel", cel}, {"y.bmp", kPng}}, {L"x.bmp", L"y.bmp"}},
+      {"a picture has the cel's name", {{"x.cel", cel}, {"x.bmp", kPng}}, {L"x.cel.bmp", L"x.bmp"}},
+      {"in another case, folders too",
+       {{"Cels/x.cel", cel}, {"cels/X.BMP", kPng}},
+       {L"Cels\\x.cel.bmp", L"cels\\X.BMP"}},
+      {"the whole name taken as well: a counter",
+       {{"x.cel", cel}, {"x.bmp", kPng}, {"X.CEL.BMP", kPng}},
+       {L"x.cel.2.bmp", L"x.bmp", L"X.CEL.BMP"}},
+      {"a cel whose plain name is another's whole name",
+       {{"x.cel", cel}, {"x.cel.cel", cel}, {"x.bmp", kPng}},
+       {L"x.cel.bmp", L"x.cel.cel.bmp", L"x.bmp"}},
+      {"the same cel name in another case is one member",
+       {{"x.cel", cel}, {"X.CEL", cel}},
+       {L"x.bmp"}},
+      {"the same name in other folders is no clash",
+       {{"x.cel", cel}, {"a/x.cel", cel}, {"a/b/x.bmp", kPng}},
+       {L"x.bmp", L"a\\x.bmp", L"a\\b\\x.bmp"}},
+      {"pages against cels and pictures",
+       {{"mira.cnf", page}, {"x.cel", cel}, {"!MIRA.set0.cel", cel}, {"!mira.SET1.bmp", kPng}},
+       {L"!mira.set0.bmp", L"!mira.cnf.set1.bmp", L"x.bmp", L"!MIRA.set0.cel.bmp",
+        L"!mira.SET1.bmp"}},
+      {"a page's whole name taken too",
+       {{"mira.cnf", page}, {"x.cel", cel}, {"!mira.set0.bmp", kPng}, {"!mira.cnf.set0.bmp", kPng}},
+       {L"!mira.cnf.set0.2.bmp", L"!mira.set1.bmp", L"x.bmp", L"!mira.set0.bmp",
+        L"!mira.cnf.set0.bmp"}},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.what);
+    const auto set = OpenFake(test.members);
+    ASSERT_NE(set, nullptr);
+    std::vector<std::wstring> paths;
+    for (const AlbumEntry& entry : ListAlbum(*set, -1)) paths.push_back(entry.folder + entry.name);
+    EXPECT_EQ(paths, test.paths);
+  }
 }
 
 TEST(Album, AnEntryThatNoLongerFitsItsMemberIsRefused) {

@@ -3,8 +3,12 @@
 // and from memory in both widths, every member fetched into memory and into a
 // folder and equal to what tamsa and tamsadoll make of the unpacked set, each
 // member's record by name, and the ways hosts pass members in memory.
+#include <shlwapi.h>
+
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
+#include <cwctype>
 
 #include "set/set_host.h"
 
@@ -18,11 +22,11 @@ std::string Narrow(const wchar_t* text) {
 }
 
 // What the unpacked set makes of a listed member: tamsadoll's page for
-// "mira.setN.bmp", tamsa's picture of the cel for "name.bmp".
+// "!mira.setN.bmp", tamsa's picture of the cel for "name.bmp".
 Bytes ExpectedFile(const std::string& folder, const std::string& name) {
   const std::size_t set = name.find(".set");
-  if (set != std::string::npos)
-    return SetSuite::PageFile(kSampleSet + "\\" + name.substr(0, set) + ".cnf",
+  if (name[0] == '!' && set != std::string::npos)
+    return SetSuite::PageFile(kSampleSet + "\\" + name.substr(1, set - 1) + ".cnf",
                               std::atoi(name.c_str() + set + 4));
   return SetSuite::CelFile(kSampleSet + "\\" + folder + name.substr(0, name.size() - 4) + ".cel");
 }
@@ -52,7 +56,7 @@ TEST_F(SetHost, EachSourceListsThePagesThenTheCelsEachEqualToTheUnpackedSets) {
       names.push_back(Narrow(info.path) + info.filename);
     // The sample's configuration has one page; its archives hold loose/ too.
     ASSERT_GE(names.size(), 6u);
-    EXPECT_EQ(names[0], "mira.set0.bmp");
+    EXPECT_EQ(names[0], "!mira.set0.bmp");
     std::vector<std::string> cels(names.begin() + 1, names.end());
     std::vector<std::string> expectedCels = {"body.bmp", "dress.bmp", "bow.bmp", "hair.bmp",
                                              "hat.bmp"};
@@ -91,6 +95,26 @@ TEST_F(SetHost, EachSourceListsThePagesThenTheCelsEachEqualToTheUnpackedSets) {
     }
     ArchiveFileInfo none = {};
     EXPECT_NE(album->getFileInfo(path.c_str(), 0, "mira.cnf", 0, &none), 0);  // not a picture
+  }
+}
+
+// Viewers sort a folder's names by the system's order (lstrcmpi), the
+// shell's (StrCmpLogicalW) or by code: a page comes first in each, before a
+// name starting with any other character a file name may start with. The
+// shell's order may put names starting with a digit (numbers first) or with
+// a character the system's order passes over ('\'', '-') before it: Wine's
+// does.
+TEST(AlbumNames, APageSortsBeforeEveryOtherNameInEachViewersOrder) {
+  const std::wstring page = L"!mira.set0.bmp";
+  std::vector<std::wstring> others = {L"body.bmp", L"\u00e9t\u00e9.bmp", L"\u3042.bmp"};
+  for (wchar_t c = 0x22; c < 0x7F; ++c)
+    if (std::wcschr(L"\\/:*?\"<>|", c) == nullptr) others.push_back(std::wstring(1, c) + L"a.bmp");
+  for (const std::wstring& other : others) {
+    SCOPED_TRACE(Narrow(other.c_str()));
+    EXPECT_LT(lstrcmpiW(page.c_str(), other.c_str()), 0);
+    EXPECT_LT(page.compare(other), 0);
+    const bool logicalMayPrecede = std::iswdigit(other[0]) || other[0] == L'\'' || other[0] == L'-';
+    if (!logicalMayPrecede) EXPECT_LT(StrCmpLogicalW(page.c_str(), other.c_str()), 0);
   }
 }
 
@@ -178,7 +202,7 @@ TEST_F(SetHost, BadRequestsFailCleanly) {
   EXPECT_EQ(Fetch(path.c_str(), 0, 0, &file, GoOn), 0);
   EXPECT_EQ(album->getFile(path.c_str(), 0, nullptr, kOutputMemory, nullptr, 0), -1);
   EXPECT_EQ(album->getArchiveInfo(path.c_str(), 0, 0, nullptr), -1);
-  EXPECT_EQ(album->getFileInfo(path.c_str(), 0, "mira.set0.bmp", 0, nullptr), -1);
+  EXPECT_EQ(album->getFileInfo(path.c_str(), 0, "!mira.set0.bmp", 0, nullptr), -1);
 
   // A folder that does not exist: nothing written anywhere.
   const TempFolder out;

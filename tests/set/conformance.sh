@@ -42,9 +42,9 @@ for source in archives/mira.zip archives/mira.lzh mira/mira.cnf; do
   mkdir -p "$out"
   run_tester "$plugin" "$samples/$source" -e "Z:$out" >/dev/null
   count=$(find "$out" -type f | wc -l)
-  if [ "$count" -lt 6 ] || [ ! -f "$out/mira.set0.bmp" ] || [ ! -f "$out/body.bmp" ]; then
+  if [ "$count" -lt 6 ] || [ ! -f "$out/!mira.set0.bmp" ] || [ ! -f "$out/body.bmp" ]; then
     echo "FAIL $source: -e wrote $count files"; status=1
-  elif [ "$(head -c 2 "$out/mira.set0.bmp")" != BM ]; then
+  elif [ "$(head -c 2 "$out/!mira.set0.bmp")" != BM ]; then
     echo "FAIL $source: the page is no BMP file"; status=1
   else
     echo "ok   $source: -e wrote $count members"

@@ -152,7 +152,7 @@ void ExpectFirstRecordLaidOut(const Listed& listed, std::size_t charSize) {
   EXPECT_EQ(Little(raw, 8 + kPointer, kPointer), 14u + 40 + 600 * 320);  // compsize
   EXPECT_EQ(Little(raw, 8 + 2 * kPointer, kPointer), 14u + 40 + 600 * 320);
   EXPECT_EQ(Little(raw, names, charSize), 0u);  // no folder
-  const char* name = "mira.set0.bmp";
+  const char* name = "!mira.set0.bmp";
   for (std::size_t i = 0; i <= std::strlen(name); ++i)
     EXPECT_EQ(Little(raw, names + 200 * charSize + i * charSize, charSize),
               static_cast<std::uint8_t>(name[i]))

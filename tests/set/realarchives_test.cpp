@@ -80,8 +80,12 @@ TEST_F(SetRealArchives, EveryMemberEqualsTheUnpackedSetsPictures) {
         const std::size_t set = stem.rfind(L".set");
         HLOCAL header = nullptr, pixels = nullptr;
         if (std::string(reinterpret_cast<const char*>(info.method)) == "page") {
+          // path + "!" + the configuration's name less ".cnf" + ".setN"
           ASSERT_NE(set, std::wstring::npos);
-          const std::wstring config = folder + L"\\" + stem.substr(0, set) + L".cnf";
+          ASSERT_EQ(info.filename[0], L'!');
+          const std::wstring config =
+              folder + L"\\" + info.path +
+              stem.substr(wcslen(info.path) + 1, set - wcslen(info.path) - 1) + L".cnf";
           const int code =
               doll->getDollPageW(config.c_str(), std::stoi(stem.substr(set + 4)), &header, &pixels);
           EXPECT_EQ(file, PictureFileW(code, header, pixels));

@@ -32,7 +32,7 @@ TEST(AlbumRun, TheSampleArchiveIsWrittenAsItsPagesAndCels) {
   const std::string set = Backslashed(kSamples + "/mira");
   ASSERT_EQ(doll.getDollPage((set + "\\mira.cnf").c_str(), 0, &info, &pixels), 0);
   EXPECT_TRUE(
-      SamePicture(FromBlocks(info, pixels), Load(out.Path() + "\\mira.zip\\mira.set0.png")));
+      SamePicture(FromBlocks(info, pixels), Load(out.Path() + "\\mira.zip\\!mira.set0.png")));
   for (const char* cel : {"body", "dress", "bow", "hair", "hat", "loose\\flower", "loose\\moon"}) {
     SCOPED_TRACE(cel);
     ASSERT_EQ(

@@ -3,17 +3,14 @@
 #include <windows.h>
 
 #include <cstring>
-#include <new>
 #include <vector>
 
 #include "cel/cel_format.h"
-#include "cel/colour_table.h"
-#include "cel/convert.h"
-#include "doll/doll_compose.h"
 #include "doll/doll_config.h"
 #include "file_io.h"
 #include "result_codes.h"
 #include "settings/settings_store.h"
+#include "spi/album_result.h"
 #include "spi/ansi_text.h"
 #include "spi/archive_file.h"
 #include "spi/plugin_api.h"
@@ -45,32 +42,22 @@ std::vector<std::uint8_t> Head(const std::vector<std::uint8_t>& bytes) {
   return head;
 }
 
-// The two blocks of the plan's bitmap, filled as the plug-ins fill the
-// host's, read back into report.
-template <typename FillInfo, typename FillPixels>
-void TakePicture(const PicturePlan& plan, FillInfo fillInfo, FillPixels fillPixels,
-                 FileReport& report) {
-  if (!FitsIn32Bits(plan)) {
-    report.failure = Failed("GetPicture", kResultNoMemory);
-    return;
-  }
-  try {
-    std::vector<std::uint8_t> info(static_cast<std::size_t>(plan.infoBytes), 0);
-    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(plan.pixelBytes), 0);
-    WriteInfoHeader(info.data(), plan);
-    fillInfo(info.data());
-    if (!pixels.empty()) fillPixels(pixels.data());
-    DibReadResult dib = ReadDib(info.data(), info.size(), pixels.data(), pixels.size());
-    if (!dib.ok) {
-      report.failure = "unusable bitmap: " + dib.error;
-      return;
-    }
-    report.bitmapDepth = dib.bitCount;
-    report.picture = std::move(dib.image);
-    report.ok = true;
-  } catch (const std::bad_alloc&) {
-    report.failure = Failed("GetPicture", kResultNoMemory);
-  }
+// The album's file of entry read back as the picture it holds.
+FileReport TakeAlbumFile(const ArchiveSet& set, const AlbumEntry& entry,
+                         const PluginSettings& settings) {
+  std::vector<std::uint8_t> file;
+  const AlbumResult made = MakeAlbumFile(set, entry, settings, &file);
+  if (made == AlbumResult::kOk) return ReadBmpFile(file);
+  FileReport report;
+  report.failure = Failed("GetPicture", ResultOf(made));
+  return report;
+}
+
+std::vector<const AlbumEntry*> EntriesOf(const std::vector<AlbumEntry>& album, std::size_t member) {
+  std::vector<const AlbumEntry*> entries;
+  for (const AlbumEntry& entry : album)
+    if (entry.member == member && entry.kind != AlbumKind::kPicture) entries.push_back(&entry);
+  return entries;
 }
 
 }  // namespace
@@ -133,7 +120,8 @@ std::string MemberText(const std::wstring& path) {
 bool IsCelMember(const SetMember& member) { return EndsWith(member.name, L".CEL"); }
 bool IsConfigurationMember(const SetMember& member) { return EndsWith(member.name, L".CNF"); }
 
-FileReport DecodeArchiveCel(const ArchiveSet& set, std::size_t member) {
+FileReport DecodeArchiveCel(const ArchiveSet& set, const std::vector<AlbumEntry>& album,
+                            std::size_t member) {
   FileReport report;
   std::shared_ptr<const std::vector<std::uint8_t>> bytes;
   if (!ReadMember(set, member, &bytes, report)) return report;
@@ -142,36 +130,18 @@ FileReport DecodeArchiveCel(const ArchiveSet& set, std::size_t member) {
     report.failure = "not supported (IsSupported answered 0)";
     return report;
   }
-  const CelPictureInfo info = ReadCelPictureInfo(ByteView{head.data(), kKissHeaderSize});
-  report.info.width = info.width;
-  report.info.height = info.height;
-  report.info.colorDepth = info.bitsPerPixel;
-
-  const ByteView cel{bytes->data(), bytes->size()};
-  const PluginSettings settings = ReadDecoderSettings();
-  PicturePlan plan;
-  if (!PlanPicture(cel, &plan)) {
+  const std::vector<const AlbumEntry*> entries = EntriesOf(album, member);
+  if (entries.empty()) {  // a depth not served, or too large
     report.failure = Failed("GetPicture", kResultNotServed);
     return report;
   }
-  TakePicture(
-      plan,
-      [&](std::uint8_t* block) {
-        if (plan.colourTableBytes == 0) return;
-        std::uint8_t* table = block + kInfoHeaderSize;
-        const unsigned depth = plan.rule.outputDepth;
-        const PaletteSearchResult<wchar_t> palette = set.FindPalette(member, kPaletteReadLength);
-        const bool filled = palette.found && palette.read &&
-                            BuildColoursFromPaletteFile(
-                                table, depth, ByteView{palette.bytes.data(), palette.bytes.size()},
-                                HasWideExtension(palette.path.c_str(), L".KCF"));
-        if (!filled) BuildFallbackColours(table, depth);
-      },
-      [&](std::uint8_t* rows) { ConvertPixels(cel, plan, settings, rows); }, report);
+  report = TakeAlbumFile(set, *entries.front(), ReadDecoderSettings());
+  report.info.colorDepth = ReadCelPictureInfo(ByteView{head.data(), kKissHeaderSize}).bitsPerPixel;
   return report;
 }
 
-FileReport DecodeArchiveDoll(const ArchiveSet& set, std::size_t member,
+FileReport DecodeArchiveDoll(const ArchiveSet& set, const std::vector<AlbumEntry>& album,
+                             std::size_t member,
                              const std::function<void(int page, FileReport& report)>& onPage) {
   FileReport whole;
   std::shared_ptr<const std::vector<std::uint8_t>> bytes;
@@ -181,24 +151,15 @@ FileReport DecodeArchiveDoll(const ArchiveSet& set, std::size_t member,
     whole.failure = "not supported (IsSupported answered 0)";
     return whole;
   }
-  const DollConfig config = ReadDollConfig(ByteView{bytes->data(), bytes->size()});
-  if (!DollSizeServed(config)) {
+  const std::vector<const AlbumEntry*> pages = EntriesOf(album, member);
+  if (pages.empty()) {  // a doll too large to compose
     whole.failure = Failed("GetPictureInfo", kResultNoMemory);
     return whole;
   }
-  whole.info.width = static_cast<LONG>(config.width);
-  whole.info.height = static_cast<LONG>(config.height);
-  whole.info.colorDepth = 24;
   whole.ok = true;
-  const std::unique_ptr<DollFiles> files = set.FilesBeside(member);
-  const PicturePlan plan = DollPicturePlan(config);
-  for (int number = 0; number < DollPageCount(config); ++number) {
-    FileReport page = whole;
-    page.ok = false;
-    TakePicture(
-        plan, [](std::uint8_t*) {},  // no colour table at 24 bits
-        [&](std::uint8_t* rows) { ComposeDoll(config, number, *files, rows); }, page);
-    onPage(number, page);
+  for (const AlbumEntry* page : pages) {
+    FileReport report = TakeAlbumFile(set, *page, PluginSettings{});
+    onPage(page->page, report);
   }
   return whole;
 }

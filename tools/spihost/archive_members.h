@@ -1,13 +1,15 @@
 // The cels and dolls of a KiSS set held in an archive (.lzh, .lha, .zip),
-// decoded by the plug-ins' own core as tamsa.spi and tamsadoll.spi decode
-// the same files of an unpacked copy: a plug-in handed a member's bytes in
-// memory would have no folder to find its palette in.
+// made by the album core as tamsa.spi and tamsadoll.spi decode the same files
+// of an unpacked copy: a plug-in handed a member's bytes in memory would have
+// no folder to find its palette in.
 #pragma once
 
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "album/album.h"
 #include "archive/archive_set.h"
 #include "convert_file.h"
 
@@ -29,11 +31,13 @@ bool IsCelMember(const SetMember& member);
 bool IsConfigurationMember(const SetMember& member);
 
 // A cel member as tamsa.spi decodes the same cel in an unpacked copy: its
-// quick test, its information and its picture in the colours of the palette
-// search, under the stored display settings.
-FileReport DecodeArchiveCel(const ArchiveSet& set, std::size_t member);
+// quick test and its information, then its picture as the album makes it
+// (the colours of the palette search, the stored display settings).
+FileReport DecodeArchiveCel(const ArchiveSet& set, const std::vector<AlbumEntry>& album,
+                            std::size_t member);
 
-// A configuration member as tamsadoll.spi composes it: the quick test and the
-// information once (the report returned), then every page to onPage.
-FileReport DecodeArchiveDoll(const ArchiveSet& set, std::size_t member,
+// A configuration member as tamsadoll.spi composes it: the quick test once
+// (the report returned), then every page of it in the album to onPage.
+FileReport DecodeArchiveDoll(const ArchiveSet& set, const std::vector<AlbumEntry>& album,
+                             std::size_t member,
                              const std::function<void(int page, FileReport& report)>& onPage);

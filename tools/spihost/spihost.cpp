@@ -178,6 +178,7 @@ void ConvertArchive(const Options& options, const InputFile& file, std::vector<S
     Line("failed  " + file.label + ": " + failure);
     return;
   }
+  const std::vector<AlbumEntry> album = ListAlbum(*set, -1);
   for (std::size_t i = 0; i < set->Members().size(); ++i) {
     const SetMember& member = set->Members()[i];
     const std::string path = MemberText(member.path);
@@ -189,7 +190,7 @@ void ConvertArchive(const Options& options, const InputFile& file, std::vector<S
       Line("failed  " + label + ": " + DescribeArchiveStatus(member.problem));
     } else if (IsCelMember(member)) {
       ++total;
-      const FileReport report = DecodeArchiveCel(*set, i);
+      const FileReport report = DecodeArchiveCel(*set, album, i);
       if (!report.ok) {
         Line("failed  " + label + ": " + report.failure);
         ++failed;
@@ -200,7 +201,7 @@ void ConvertArchive(const Options& options, const InputFile& file, std::vector<S
       WriteDollPages(
           options, label, stem,
           [&](const std::function<void(int, FileReport&)>& onPage) {
-            return DecodeArchiveDoll(*set, i, onPage);
+            return DecodeArchiveDoll(*set, album, i, onPage);
           },
           sheet, total, failed);
     } else {
