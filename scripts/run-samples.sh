@@ -8,14 +8,17 @@
 # out/samples/doll-sheet.png). Last it opens the same set packed as it
 # travels, samples/archives/mira.zip and mira.lzh, through spihost (every cel
 # and every page of the doll, out/samples/archives/mira.zip/ ... and
-# out/samples/archive-sheet.png), and fails unless each of those pictures
-# equals the unpacked set's byte for byte.
+# out/samples/archive-sheet.png), and shows mira.zip as an album through
+# the album plug-in tamsaset.spi (out/samples/album/mira.zip/ and
+# out/samples/album-sheet.png); it fails unless each of those pictures equals
+# the unpacked set's byte for byte.
 #
 #   scripts/run-samples.sh [--64] [--update-docs] [--build DIR]
-# --64 uses the 64-bit tamsa.sph, tamsadoll.sph and spihost under 64-bit Wine
+# --64 uses the 64-bit tamsa.sph, tamsadoll.sph, tamsaset.sph and spihost under 64-bit Wine
 # instead (default build folder build/win64); --update-docs also copies the
 # contact sheet to docs/contact-sheet.png and the doll's page 0 to
-# docs/doll.png; --build names the cross-build folder (default build/win).
+# docs/doll.png and the album's sheet to docs/album-sheet.png; --build names
+# the cross-build folder (default build/win).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -33,7 +36,7 @@ while [ $# -gt 0 ]; do
       shift
       ;;
     -h | --help)
-      sed -n '2,19s/^# \{0,1\}//p' "$0"
+      sed -n '2,21s/^# \{0,1\}//p' "$0"
       exit 0
       ;;
     *)
@@ -46,9 +49,11 @@ done
 
 if [ "$bits" -eq 64 ]; then
   toolchain=cmake/mingw-x86_64.cmake plugin=tamsa.sph doll_plugin=tamsadoll.sph
+  set_plugin=tamsaset.sph
   build=${build:-build/win64}
 else
   toolchain=cmake/mingw-i686.cmake plugin=tamsa.spi doll_plugin=tamsadoll.spi
+  set_plugin=tamsaset.spi
   build=${build:-build/win}
 fi
 
@@ -57,7 +62,7 @@ bash scripts/setup.sh
 echo "== Windows build, $bits-bit ($plugin, $doll_plugin, spihost)"
 source scripts/build-tree.sh
 build_tree "$build" -DCMAKE_TOOLCHAIN_FILE=$toolchain -DCMAKE_BUILD_TYPE=Release \
-  --target tamsa_spi tamsadoll_spi spihost
+  --target tamsa_spi tamsadoll_spi tamsaset_spi spihost
 
 source scripts/wine-env.sh
 # Its last word does not matter: a Wine that cannot start shows in the run below.
@@ -112,11 +117,34 @@ if [ "$mismatches" -ne 0 ]; then
 fi
 echo "run-samples: the pictures of mira.zip and mira.lzh equal the unpacked set's byte for byte"
 
+# The album plug-in, as a viewer that browses archives has it: the archive's
+# members listed and fetched through its exports, the page first ("!mira.set0")
+# and then every cel, each the picture of the unpacked set.
+echo "== the album of samples/archives/mira.zip through $set_plugin"
+run_spihost "$out/album.log" --plugin "$build/setplugin/$set_plugin" --out "$out/album" \
+  --sheet "$out/album-sheet.png" samples/archives/mira.zip
+for picture in $(cd "$out" && find . -name '*.png' -not -path './doll/*' -not -path './archives/*' \
+  -not -path './album/*' -not -name '*sheet.png' | sort) doll/mira.set0.png; do
+  name=${picture#doll/}
+  [ "$picture" = doll/mira.set0.png ] && name='!mira.set0.png'
+  if ! cmp -s "$out/$picture" "$out/album/mira.zip/$name"; then
+    echo "run-samples: the album's $name is not the picture of the unpacked set ($out/$picture)" >&2
+    mismatches=$((mismatches + 1))
+  fi
+done
+if [ "$mismatches" -ne 0 ]; then
+  echo "run-samples: $mismatches pictures of the album differ from the unpacked set's" >&2
+  exit 1
+fi
+echo "run-samples: the album's pictures equal the unpacked set's byte for byte"
+
 if [ "$update_docs" -eq 1 ]; then
   mkdir -p docs
   cp "$out/contact-sheet.png" docs/contact-sheet.png
   cp "$out/doll/mira.set0.png" docs/doll.png
-  echo "run-samples: copied the contact sheet to docs/contact-sheet.png and the doll to docs/doll.png"
+  cp "$out/album-sheet.png" docs/album-sheet.png
+  echo "run-samples: copied the contact sheet to docs/contact-sheet.png, the doll to docs/doll.png" \
+    "and the album's sheet to docs/album-sheet.png"
 fi
-echo "run-samples: pictures in $out/, contact sheets $out/contact-sheet.png, $out/doll-sheet.png" \
-  "and $out/archive-sheet.png"
+echo "run-samples: pictures in $out/, contact sheets $out/contact-sheet.png, $out/doll-sheet.png," \
+  "$out/archive-sheet.png and $out/album-sheet.png"
