@@ -13,7 +13,6 @@
 // long ago (the folder's search trusts only times older than its margin).
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -30,6 +29,7 @@
 #include "spi/palette_search.h"
 #include "spi/set_folder.h"
 #include "spi/system_set_text.h"
+#include "support/test_files.h"
 
 namespace {
 
@@ -41,38 +41,6 @@ void Report(const std::string& what, Pair times) {
   if (!met) ++failures;
   std::printf("%-58s %6.2f  (set %.1f us, folder %.1f us)  goal at most 1.0: %s\n", what.c_str(),
               ratio, times.first, times.second, met ? "met" : "NOT MET");
-}
-
-bool WriteMember(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
-  for (std::size_t at = path.find(L'\\', 3); at != std::wstring::npos;
-       at = path.find(L'\\', at + 1))
-    CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
-  const HANDLE file =
-      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const BOOL ok =
-      WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-  return ok && written == bytes.size();
-}
-
-// A file's or folder's last write time an hour back, as of a set unpacked
-// long ago: the folder's search trusts only times older than its margin.
-void Settle(const std::wstring& path) {
-  const HANDLE handle =
-      CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return;
-  FILETIME now;
-  GetSystemTimeAsFileTime(&now);
-  ULARGE_INTEGER ticks;
-  ticks.LowPart = now.dwLowDateTime;
-  ticks.HighPart = now.dwHighDateTime;
-  ticks.QuadPart -= 3600ull * 10000000ull;
-  FILETIME back = {ticks.LowPart, ticks.HighPart};
-  SetFileTime(handle, nullptr, nullptr, &back);
-  CloseHandle(handle);
 }
 
 void Bench(const std::string& archive) {
@@ -87,26 +55,24 @@ void Bench(const std::string& archive) {
     ++failures;
     return;
   }
-  // The unpacked copy, written from the set itself.
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  const std::wstring root =
-      std::wstring(temp) + L"tamsa_set_bench_" + std::to_wstring(GetCurrentProcessId());
-  CreateDirectoryW(root.c_str(), nullptr);
+  // The unpacked copy, written from the set itself, its times an hour back.
+  const TempFolder copy;
+  const std::wstring root = Widened(copy.Path());
   std::vector<std::size_t> cels, configurations;
   for (std::size_t i = 0; i < set->Members().size(); ++i) {
     const SetMember& member = set->Members()[i];
     std::shared_ptr<const std::vector<std::uint8_t>> bytes;
     if (set->Read(i, &bytes) != ArchiveStatus::kOk) continue;
-    WriteMember(root + L"\\" + member.path, *bytes);
-    Settle(root + L"\\" + member.path);
+    // Its folders first, outermost first.
+    for (std::size_t at = 0; at != std::wstring::npos && !member.folder.empty();) {
+      at = member.folder.find(L'\\', at + 1);
+      CreateDirectoryW((root + L"\\" + member.folder.substr(0, at)).c_str(), nullptr);
+    }
+    copy.Write(member.path, *bytes);
     if (HasWideExtension(member.name.c_str(), L".CEL")) cels.push_back(i);
     if (HasWideExtension(member.name.c_str(), L".CNF")) configurations.push_back(i);
   }
-  for (const SetMember& member : set->Members()) {
-    if (!member.folder.empty()) Settle(root + L"\\" + member.folder);
-  }
-  Settle(root);
+  copy.Settle();
   const std::string name = archive.substr(archive.find_last_of("\\/") + 1);
 
   auto searchSet = [&] {
@@ -153,20 +119,6 @@ void Bench(const std::string& archive) {
   };
   const auto composed = TimeInTurns(composeSet, composeFolder, 11);
   Report(name + ": every page composed, " + std::to_string(pages) + " pages", composed);
-
-  // The copy goes: every file, then the folders, the longest paths first.
-  std::vector<std::wstring> folders;
-  for (const SetMember& member : set->Members()) {
-    DeleteFileW((root + L"\\" + member.path).c_str());
-    for (std::wstring folder = member.folder; !folder.empty();
-         folder = folder.substr(
-             0, folder.find_last_of(L'\\') == std::wstring::npos ? 0 : folder.find_last_of(L'\\')))
-      folders.push_back(root + L"\\" + folder);
-  }
-  std::sort(folders.begin(), folders.end(),
-            [](const std::wstring& a, const std::wstring& b) { return a.size() > b.size(); });
-  for (const std::wstring& folder : folders) RemoveDirectoryW(folder.c_str());
-  RemoveDirectoryW(root.c_str());
 }
 
 }  // namespace
