@@ -8,6 +8,7 @@
 #include "archive/member_names.h"
 #include "cel/colour_table.h"
 #include "cel/convert.h"
+#include "cel/text_adapters.h"
 #include "doll/doll_compose.h"
 #include "doll/doll_config.h"
 
@@ -20,22 +21,13 @@ using MemberBytes = std::shared_ptr<const std::vector<std::uint8_t>>;
 // the shell's logical order alike, so a viewer shows the doll first.
 constexpr wchar_t kPageMark[] = L"!";
 
-// The name's last four characters against an ASCII extension (".CEL"),
-// letters compared without regard to case.
-bool EndsWithNoCase(const std::wstring& name, const char* extension) {
-  const std::size_t length = std::strlen(extension);
-  if (name.size() < length) return false;
-  for (std::size_t i = 0; i < length; ++i) {
-    std::uint32_t c = static_cast<std::uint32_t>(name[name.size() - length + i]);
-    if (c >= 'a' && c <= 'z') c -= 32;
-    if (c != static_cast<std::uint8_t>(extension[i])) return false;
-  }
-  return true;
+bool HasExtension(const std::wstring& name, const char* extension) {
+  return EndsWithNoCase(name.c_str(), name.size(), extension);
 }
 
 bool IsPictureName(const std::wstring& name) {
   for (const char* extension : {".BMP", ".GIF", ".PNG", ".JPG"})
-    if (EndsWithNoCase(name, extension)) return true;
+    if (HasExtension(name, extension)) return true;
   return false;
 }
 
@@ -203,7 +195,7 @@ void FillCelColours(const ArchiveSet& set, std::size_t member, unsigned depth,
   const PaletteSearchResult<wchar_t> palette = set.FindPalette(member, kPaletteReadLength);
   const bool filled = palette.found && palette.read &&
                       BuildColoursFromPaletteFile(table, depth, ViewOf(palette.bytes),
-                                                  EndsWithNoCase(palette.path, ".KCF"));
+                                                  HasExtension(palette.path, ".KCF"));
   if (!filled) BuildFallbackColours(table, depth);
 }
 
@@ -237,10 +229,10 @@ std::vector<AlbumEntry> ListAlbum(const ArchiveSet& set, std::ptrdiff_t onlyConf
   std::vector<AlbumEntry> entries;
   for (std::size_t i = 0; i < members.size(); ++i) {
     const bool wanted = onlyConfig < 0 || static_cast<std::size_t>(onlyConfig) == i;
-    if (wanted && EndsWithNoCase(members[i].name, ".CNF")) ListPages(set, i, &entries);
+    if (wanted && HasExtension(members[i].name, ".CNF")) ListPages(set, i, &entries);
   }
   for (std::size_t i = 0; i < members.size(); ++i)
-    if (EndsWithNoCase(members[i].name, ".CEL")) ListCel(set, i, &entries);
+    if (HasExtension(members[i].name, ".CEL")) ListCel(set, i, &entries);
   for (std::size_t i = 0; i < members.size(); ++i)
     if (IsPictureName(members[i].name)) ListPicture(set, i, &entries);
   MakePathsUnique(set, &entries);
@@ -248,16 +240,8 @@ std::vector<AlbumEntry> ListAlbum(const ArchiveSet& set, std::ptrdiff_t onlyConf
 }
 
 bool HeadShowsCel(ByteView head) {
-  static constexpr char kCel[] = ".CEL";
-  for (std::size_t at = 0; at + 4 <= head.size; ++at) {
-    std::size_t i = 0;
-    for (; i < 4; ++i) {
-      std::uint8_t c = head.At(at + i);
-      if (c >= 'a' && c <= 'z') c = static_cast<std::uint8_t>(c - 32);
-      if (c != static_cast<std::uint8_t>(kCel[i])) break;
-    }
-    if (i == 4) return true;
-  }
+  for (std::size_t at = 0; at + 4 <= head.size; ++at)
+    if (EndsWithNoCase(head.data + at, 4, ".CEL")) return true;
   return false;
 }
 
