@@ -73,14 +73,15 @@ inline std::wstring WidenAnsi(const std::string& text) {
 }
 
 // Wide text in the ANSI code page (names the 8-bit exports hand out); a
-// character the code page lacks becomes the system's default character.
-inline std::string NarrowAnsi(const std::wstring& text) {
+// character the code page lacks becomes missing, or the system's default
+// character without one.
+inline std::string NarrowAnsi(const std::wstring& text, const char* missing = nullptr) {
   if (text.empty()) return std::string();
   const int size = static_cast<int>(text.size());
   const int length =
       WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
   std::string narrow(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
   if (length > 0)
-    WideCharToMultiByte(CP_ACP, 0, text.data(), size, &narrow[0], length, nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, 0, text.data(), size, &narrow[0], length, missing, nullptr);
   return narrow;
 }

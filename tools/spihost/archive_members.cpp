@@ -22,10 +22,6 @@ std::string Failed(const char* call, int code) {
   return DescribeResult(code) + " (" + call + " returned " + std::to_string(code) + ")";
 }
 
-bool EndsWith(const std::wstring& name, const wchar_t* extension) {
-  return HasWideExtension(name.c_str(), extension);
-}
-
 // The member's bytes; false, with report.failure set, when they cannot be had.
 bool ReadMember(const ArchiveSet& set, std::size_t member,
                 std::shared_ptr<const std::vector<std::uint8_t>>* bytes, FileReport& report) {
@@ -107,18 +103,12 @@ std::string DescribeArchiveStatus(ArchiveStatus status) {
   return "unknown problem";
 }
 
-std::string MemberText(const std::wstring& path) {
-  if (path.empty()) return std::string();
-  const int size = static_cast<int>(path.size());
-  const int length =
-      WideCharToMultiByte(CP_ACP, 0, path.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string text(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
-  if (length > 0) WideCharToMultiByte(CP_ACP, 0, path.data(), size, &text[0], length, "_", nullptr);
-  return text;
-}
+std::string MemberText(const std::wstring& path) { return NarrowAnsi(path, "_"); }
 
-bool IsCelMember(const SetMember& member) { return EndsWith(member.name, L".CEL"); }
-bool IsConfigurationMember(const SetMember& member) { return EndsWith(member.name, L".CNF"); }
+bool IsCelMember(const SetMember& member) { return HasWideExtension(member.name.c_str(), L".CEL"); }
+bool IsConfigurationMember(const SetMember& member) {
+  return HasWideExtension(member.name.c_str(), L".CNF");
+}
 
 FileReport DecodeArchiveCel(const ArchiveSet& set, const std::vector<AlbumEntry>& album,
                             std::size_t member) {
